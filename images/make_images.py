@@ -534,9 +534,9 @@ def make_quitletic():
         paint(img, fill, mask(w, n, f))
 
     def window(x, y0, x1, y1, front=True):
-        P(INK if front else (140, 134, 148), rrect((x, y0, x1, y1), 3))
-        P(WHITE if front else (236, 234, 238), rrect((x + 2, y0 + 6, x1 - 2, y1 - 2), 1.5))
-        P(ACCENT if front else ACCENT_TINT_DARK, rrect((x + 2, y0 + 2, x1 - 2, y0 + 6), 1))
+        P(INK if front else (112, 106, 120), rrect((x, y0, x1, y1), 3))
+        P(WHITE if front else (226, 223, 230), rrect((x + 2, y0 + 6, x1 - 2, y1 - 2), 1.5))
+        P(ACCENT if front else ACCENT_LIGHT, rrect((x + 2, y0 + 2, x1 - 2, y0 + 6), 1))
 
     def cross(cx, cy, r, col, width=3.5):
         P(col, lines([(cx - r, cy - r), (cx + r, cy + r)], width))
@@ -566,11 +566,13 @@ def make_quitletic():
             cross(x + 16, 18, 5, ACCENT)
         elif k == 5:       # close all: stacked windows, crossed
             window(x + 9, 2, x + 31, 20, front=False)
+            P(WHITE, rrect((x - 1, 8, x + 25, 32), 4))
             window(x + 1, 10, x + 23, 30)
             cross(x + 12, 21, 4.5, ACCENT)
         elif k == 6:       # close all but this: the back one crossed, the front one kept
             window(x + 1, 2, x + 21, 18, front=False)
             cross(x + 11, 12, 3.5, ACCENT, 3)
+            P(WHITE, rrect((x + 8, 10, x + 33, 32), 4))
             window(x + 10, 12, x + 31, 30)
         elif k == 7:       # switch to: two arrows
             P(ACCENT, lines([(x + 5, 11), (x + 25, 11)], 3.5))
@@ -655,7 +657,7 @@ def make_benchmark_picture():
         for x in range(w):
             fx, fy = x / w, y / h
             fine = n_fine.at(fx, fy) - 0.5
-            mountain = ridge(x, 118, 50, n_big) + 8 * (n_mid.at(fx, 0.2) - 0.5)
+            mountain = ridge(x, 120, 48, n_big) - 16 * (n_mid.at(fx, 0.2) - 0.5)
             hill = ridge(x, 136, 22, n_mid, 0.6) + 3 * (n_fine.at(fx, 0.7) - 0.5)
             if y < horizon and y < mountain:      # sky with sun glow and clouds
                 t = y / horizon
@@ -673,8 +675,9 @@ def make_benchmark_picture():
                 t = (y - mountain) / 40.0
                 c = mix((104, 110, 150), (150, 140, 170), min(1.0, max(0.0, t)))
                 c = mix(c, (120, 116, 150), n_mid.at(fx * 2 % 1.0, fy) * 0.4)
-                if y < mountain + 6 and n_fine.at(fx, fy) > 0.5:
-                    c = mix(c, (235, 232, 240), 0.6)   # snow on the ridge
+                snow = 5 + 10 * n_mid.at(fx * 1.7 % 1.0, 0.6) - (mountain - 70) * 0.12
+                if y < mountain + snow:                # snow on the high ridges
+                    c = mix(c, (236, 234, 242), 0.75 * min(1.0, (mountain + snow - y) / 3.0))
             elif y < horizon:                     # green hills with trees
                 t = (y - hill) / 20.0
                 c = mix((64, 98, 60), (38, 72, 40), min(1.0, max(0.0, t)))
@@ -685,8 +688,9 @@ def make_benchmark_picture():
                 sx = min(w - 1, max(0, x + int(2 * math.sin(y * 1.3))))
                 src = px[sx, max(0, min(horizon - 1, my))] if my < horizon else (60, 80, 120)
                 c = mix(src, (40, 64, 100), 0.35 + (y - horizon) / 200.0)
-                if (y + x // 7) % 9 == 0:
-                    c = mix(c, (255, 255, 255), 0.12)
+                ripple = math.sin(y * 1.7 + 6 * n_mid.at(fx, fy * 3 % 1.0)) * n_fine.at(fx, fy)
+                if ripple > 0.25:
+                    c = mix(c, (250, 236, 220), (ripple - 0.25) * 0.5)
             else:                                 # meadow with grass texture and flowers
                 t = (y - 190) / 50.0
                 c = mix((92, 138, 62), (50, 96, 40), t)
