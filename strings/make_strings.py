@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""Writes the localised strings files from the one table below.
+
+    python3 strings/make_strings.py
+
+Output, next to this script: strings.def.xml (English, used when the device's
+language has no file of its own), strings.en.xml, strings.de.xml, strings.nl.xml.
+Each file is UTF-16LE with a byte-order mark, one entry per line:
+    <i n="KEY">text</i>
+The programs find an entry by a plain search for its opening tag and take the
+text literally up to "</i>", so texts carry no entities: "&", "<" and ">" are
+refused here (page texts are drawn with DrawText, which would also swallow "&").
+A leading or trailing blank is part of the text (String45VT starts with one).
+
+Where each key is shown is listed in KEYS.md.
+"""
+
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+LANGUAGES = ("en", "de", "nl")
+
+# key: (English, German, Dutch)
+TEXTS = {
+    # main menu (page 0 rows)
+    "String17VT": ("Task Manager", "Task-Manager", "Taakbeheer"),
+    "String18VT": ("Memory", "Arbeitsspeicher", "Geheugen"),
+    "String19VT": ("Display", "Anzeige", "Beeldscherm"),
+    "String20VT": ("Storage and Browser", "Datenspeicher und Browser", "Opslag en browser"),
+    "String21VT": ("Tools and Power", "Extras und Energie", "Extra's en energie"),
+    "String22VT": ("Benchmark", "Benchmark", "Benchmark"),
+    "String23VT": ("Restore Original Settings", "Originaleinstellungen", "Oorspronkelijke instellingen"),
+    # storage page rows
+    "String24VT": ("File system cache", "Dateisystem-Cache", "Bestandssysteemcache"),
+    "String25VT": ("Replication store cache", "Replikationsspeicher-Cache", "Replicatiecache"),
+    "String26VT": ("Browser cache limit (8 MB)", "Browser-Cache-Limit (8 MB)", "Browsercache-limiet (8 MB)"),
+    "String27VT": ("Clear browser cache, history and cookies now",
+                   "Browser-Cache, Verlauf und Cookies jetzt löschen",
+                   "Browsercache, geschiedenis en cookies nu wissen"),
+    "String28VT": ("Browser temporary files on storage card",
+                   "Temporäre Browserdateien auf Speicherkarte",
+                   "Tijdelijke browserbestanden op geheugenkaart"),
+    "String29VT": ("Keep CAB files after setup", "CAB-Dateien behalten", "CAB-bestanden bewaren"),
+    "String30VT": ("Most changes need a soft reset", "Wirkt meist erst nach Neustart",
+                   "Werkt pas na een herstart"),
+    # tools page rows
+    "String31VT": ("Close button on taskbar", "Schließtaste in Taskleiste", "Sluitknop op de taakbalk"),
+    "String32VT": ("Battery bar on taskbar", "Akkuanzeige in Taskleiste", "Batterijbalk op de taakbalk"),
+    "String33VT": ("Network driver power saving", "Energiesparen für Netzwerk", "Energiebeheer netwerk"),
+    # benchmark page rows
+    "String34VT": ("Run Benchmark", "Benchmark starten", "Benchmark starten"),
+    "String35VT": ("View Last Result", "Letztes Ergebnis anzeigen", "Laatste resultaat bekijken"),
+    "String36VT": ("Compare with Other Devices", "Mit anderen Geräten vergleichen",
+                   "Vergelijk met andere toestellen"),
+    # message boxes
+    "String37VT": ("No storage card was found.", "Es wurde keine Speicherkarte gefunden.",
+                   "Er is geen geheugenkaart gevonden."),
+    "String38VT": ("Restore all settings to the values this device had before the first start? "
+                   "The task list will be cleared.",
+                   "Alle Einstellungen auf die Werte vor dem ersten Start zurücksetzen? "
+                   "Die Taskliste wird geleert.",
+                   "Alle instellingen terugzetten naar de waarden van vóór de eerste start? "
+                   "De takenlijst wordt gewist."),
+    "String39VT": ("This is a system process and cannot be closed.",
+                   "Dies ist ein Systemprozess und kann nicht beendet werden.",
+                   "Dit is een systeemproces en kan niet worden gesloten."),
+    "String40VT": ("Add Shortcut or Program", "Verknüpfung oder Programm hinzufügen",
+                   "Snelkoppeling of programma toevoegen"),
+    "String41VT": ("This shortcut does not point to a program (.exe).",
+                   "Diese Verknüpfung zeigt auf kein Programm (.exe).",
+                   "Deze snelkoppeling verwijst niet naar een programma (.exe)."),
+    "String42VT": ("This program is already in the list.", "Dieses Programm ist bereits in der Liste.",
+                   "Dit programma staat al in de lijst."),
+    "String43VT": ("Close all running applications to free memory?",
+                   "Alle laufenden Programme schließen, um Speicher freizugeben?",
+                   "Alle geopende programma's sluiten om geheugen vrij te maken?"),
+    "String44VT": ("Memory freed:", "Freigegebener Speicher:", "Vrijgemaakt geheugen:"),
+    "String45VT": (" MB", " MB", " MB"),
+    # task page buttons
+    "String46VT": ("Monitor", "Monitor", "Monitor"),
+    "String47VT": ("Add", "Hinzufügen", "Toevoegen"),
+    "String48VT": ("Refresh", "Neu laden", "Bijwerken"),
+    # memory page
+    "String49VT": ("Clean Up", "Aufräumen", "Opruimen"),
+    "String50VT": ("Clean Up closes all open applications and frees their memory. Memory in use:",
+                   "Aufräumen schließt alle offenen Programme und gibt ihren Speicher frei. Belegt:",
+                   "Opruimen sluit alle geopende programma's en maakt hun geheugen vrij. In gebruik:"),
+    # display page
+    "String51VT": ("Faster screen drawing", "Schnellere Bildschirmausgabe", "Snellere schermweergave"),
+    "String52VT": ("Small", "Klein", "Klein"),
+    "String53VT": ("Large", "Groß", "Groot"),
+    "String54VT": ("Font cache: larger is faster but uses more memory.",
+                   "Schriftcache: größer ist schneller, braucht mehr Speicher.",
+                   "Lettercache: groter is sneller, maar kost meer geheugen."),
+    "String55VT": ("Turn off window animation: windows open faster",
+                   "Fensteranimation aus: Fenster öffnen schneller",
+                   "Vensteranimatie uit: vensters openen sneller"),
+    # questions
+    "String56VT": ("Delete all browser cache files, history and cookies?",
+                   "Alle Cache-Dateien, den Verlauf und die Cookies des Browsers löschen?",
+                   "Alle cachebestanden, de geschiedenis en de cookies van de browser wissen?"),
+    "String57VT": ("Some changes take effect only after a soft reset. Reset the device now?",
+                   "Einige Änderungen wirken erst nach einem Neustart. Gerät jetzt neu starten?",
+                   "Sommige wijzigingen werken pas na een herstart. Toestel nu opnieuw starten?"),
+
+    # benchmark
+    "String1BenchMark": ("View Result", "Ergebnis", "Resultaat"),
+    "String2BenchMark": ("Compare", "Vergleichen", "Vergelijken"),
+    "String3BenchMark": ("Running the tests, please wait...", "Tests laufen, bitte warten...",
+                         "Tests worden uitgevoerd, even geduld..."),
+    "String4BenchMark": ("Time", "Zeit", "Tijd"),
+    "String5BenchMark": ("Completed", "Fertig", "Klaar"),
+    "String6BenchMark": ("Tap View Result or Compare.", "Weiter mit Ergebnis oder Vergleichen.",
+                         "Kies Resultaat of Vergelijken."),
+    "String7BenchMark": ("No saved result yet. Run the benchmark first.",
+                         "Noch kein gespeichertes Ergebnis. Bitte zuerst den Benchmark ausführen.",
+                         "Nog geen opgeslagen resultaat. Voer eerst de benchmark uit."),
+    "String8BenchMark": ("No saved result to compare. Run the benchmark first.",
+                         "Kein gespeichertes Ergebnis zum Vergleichen. Bitte zuerst den Benchmark ausführen.",
+                         "Geen opgeslagen resultaat om te vergelijken. Voer eerst de benchmark uit."),
+    "String9BenchMark": ("«", "«", "«"),
+    "String10BenchMark": ("»", "»", "»"),
+    "String11BenchMark": ("Snap", "Foto", "Foto"),
+    "String12BenchMark": ("Snapshot saved", "Bildschirmfoto gespeichert", "Schermafdruk opgeslagen"),
+    "String13BenchMark": ("Snap", "Foto", "Foto"),
+
+    # close button program menus
+    "String1Quitlet": ("Button mode", "Tastenmodus", "Knopmodus"),
+    "String2Quitlet": ("Minimize", "Minimieren", "Minimaliseren"),
+    "String3Quitlet": ("Show menu", "Menü zeigen", "Menu tonen"),
+    "String4Quitlet": ("Close app", "Programm schließen", "Programma sluiten"),
+    "String5Quitlet": ("Close all apps", "Alle schließen", "Alles sluiten"),
+    "String6Quitlet": ("Close all but this", "Alle außer diesem schließen", "Alles behalve dit sluiten"),
+    "String7Quitlet": ("Today", "Heute", "Vandaag"),
+    "String8Quitlet": ("Switch to", "Wechseln zu", "Overschakelen naar"),
+    "String9Quitlet": ("Close", "Schließen", "Sluiten"),
+    "String10Quitlet": ("System", "System", "Systeem"),
+    "String11Quitlet": ("Soft reset", "Neustart", "Herstarten"),
+    "String12Quitlet": ("Power off", "Ausschalten", "Uitschakelen"),
+    "String13Quitlet": ("Device info", "Geräteinfo", "Apparaatinfo"),
+    "String14Quitlet": ("Settings", "Einstellungen", "Instellingen"),
+    "String15Quitlet": ("File Explorer", "Datei-Explorer", "Verkenner"),
+}
+
+# Every number of every program's range is present, used or not, so that a
+# lookup never comes back empty.
+RANGES = (("VT", 17, 57), ("BenchMark", 1, 13), ("Quitlet", 1, 15))
+
+
+def keys_in_order():
+    return ["String%d%s" % (n, tag) for tag, first, last in RANGES for n in range(first, last + 1)]
+
+
+def check():
+    wanted = keys_in_order()
+    missing = [k for k in wanted if k not in TEXTS]
+    extra = [k for k in TEXTS if k not in wanted]
+    if missing or extra:
+        raise SystemExit("missing %s, unknown %s" % (missing, extra))
+    for key, texts in TEXTS.items():
+        if len(texts) != len(LANGUAGES):
+            raise SystemExit("%s: %d texts" % (key, len(texts)))
+        for text in texts:
+            if not text or len(text) > 255 or any(c in text for c in "&<>\r\n"):
+                raise SystemExit("%s: unusable text %r" % (key, text))
+
+
+def write(file_name, language, column):
+    lines = ['<?xml version="1.0" encoding="UTF-16"?>', '<strings lang="%s">' % language]
+    for key in keys_in_order():
+        lines.append('<i n="%s">%s</i>' % (key, TEXTS[key][column]))
+    lines.append("</strings>")
+    data = "\ufeff" + "\r\n".join(lines) + "\r\n"
+    with open(os.path.join(HERE, file_name), "wb") as f:
+        f.write(data.encode("utf-16-le"))
+
+
+def main():
+    check()
+    write("strings.def.xml", "en", 0)
+    for column, language in enumerate(LANGUAGES):
+        write("strings.%s.xml" % language, language, column)
+
+
+if __name__ == "__main__":
+    main()
