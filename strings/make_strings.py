@@ -12,7 +12,7 @@ text literally up to "</i>", so texts carry no entities: "&", "<" and ">" are
 refused here (page texts are drawn with DrawText, which would also swallow "&").
 A leading or trailing blank is part of the text (String45VT starts with one).
 
-Where each key is shown is listed in KEYS.md.
+Where each key is shown is listed in KEYS.md, which this script also writes.
 """
 
 import os
@@ -143,6 +143,79 @@ TEXTS = {
     "String15Quitlet": ("File Explorer", "Datei-Explorer", "Verkenner"),
 }
 
+# Where each text is shown (written into KEYS.md for the program developers).
+WHERE = {
+    "String17VT": "main menu row 1: opens the task manager page",
+    "String18VT": "main menu row 2: opens the memory page",
+    "String19VT": "main menu row 3: opens the display page",
+    "String20VT": "main menu row 4: opens the storage and browser page",
+    "String21VT": "main menu row 5: opens the tools page (close button, battery bar, network power)",
+    "String22VT": "main menu row 6: opens the benchmark page",
+    "String23VT": "main menu row 7: asks String38VT, then restores the saved system values",
+    "String24VT": "storage page row 1 label (toggle: file system cache)",
+    "String25VT": "storage page row 2 label (toggle: replication store cache)",
+    "String26VT": "storage page row 3 label (toggle: browser cache limit 8192 KB)",
+    "String27VT": "storage page row 4 label, word-wrapped, no toggle (asks String56VT, clears browser files)",
+    "String28VT": "storage page row 5 label, word-wrapped (toggle: browser temporary files on a card)",
+    "String29VT": "storage page row 6 label (toggle: cab installer keeps the cab file)",
+    "String30VT": "storage page row 7, no toggle, does nothing: a note that changes need a reset",
+    "String31VT": "tools page row 1 label (toggle: close button program on the taskbar)",
+    "String32VT": "tools page row 2 label (toggle: battery bar program on the taskbar)",
+    "String33VT": "tools page row 3 label (toggle: power management of the network drivers allowed)",
+    "String34VT": "benchmark page row 1: starts the benchmark with -run",
+    "String35VT": "benchmark page row 2: starts the benchmark with -view",
+    "String36VT": "benchmark page row 3: starts the benchmark with -compare",
+    "String37VT": "message box: no storage card found when moving browser temporary files",
+    "String38VT": "message box question (Yes/No) before restoring the original settings",
+    "String39VT": "message box: a system process cannot be closed from the task page",
+    "String40VT": "no fixed use; meant as the title of the add-a-program browser window",
+    "String41VT": "message box: the chosen shortcut does not lead to an .exe program",
+    "String42VT": "message box: the chosen program is already in the task list",
+    "String43VT": "message box question (Yes/No) before closing all applications",
+    "String44VT": "memory report message box: text before the freed amount",
+    "String45VT": "memory report message box: text right after the amount (starts with a blank)",
+    "String46VT": "task page button 1 (monitor on/off; drawn green while it runs, red otherwise)",
+    "String47VT": "task page button 2 (add a program with the browser)",
+    "String48VT": "task page button 3 (refresh the task list)",
+    "String49VT": "memory page button (close all applications)",
+    "String50VT": "memory page description above the memory figure, word-wrapped, up to 4 lines",
+    "String51VT": "display page heading, one line",
+    "String52VT": "display page, glyph cache line: label left of the slider (40 px at 240 wide)",
+    "String53VT": "display page, glyph cache line: label right of the slider (40 px at 240 wide)",
+    "String54VT": "display page explanation under the glyph cache slider, two lines",
+    "String55VT": "display page text beside the animation toggle, two lines",
+    "String56VT": "message box question (Yes/No) before clearing browser files",
+    "String57VT": "message box question (Yes/No) at exit after a change: soft reset now?",
+    "String1BenchMark": "run page button 1: go to the view page",
+    "String2BenchMark": "run page button 2: go to the compare page",
+    "String3BenchMark": "run page list, first line (used as a format: no percent signs)",
+    "String4BenchMark": "run page list: label of every time line (\"%s: %d ms\")",
+    "String5BenchMark": "run page list: word between the asterisk lines at the end of a run",
+    "String6BenchMark": "run page list: hint line after the run",
+    "String7BenchMark": "message box when the view page finds no saved result (program then ends)",
+    "String8BenchMark": "message box when the compare page finds no saved result (program then ends)",
+    "String9BenchMark": "compare page button, 40 px wide: previous device",
+    "String10BenchMark": "compare page button, 40 px wide: next device",
+    "String11BenchMark": "compare page button, 40 px wide: save a screen snapshot",
+    "String12BenchMark": "caption of the message box that names the saved snapshot file",
+    "String13BenchMark": "view page button, 40 px wide: save a screen snapshot",
+    "String1Quitlet": "main menu: the mode submenu",
+    "String2Quitlet": "mode submenu item 1 (tap minimises) and main menu item: minimise now",
+    "String3Quitlet": "no fixed use; meant for mode submenu item 3 (tap opens this menu)",
+    "String4Quitlet": "mode submenu item 2 (tap closes) and main menu item: close the foreground app",
+    "String5Quitlet": "main menu item: close all apps (also named as mode submenu item 3)",
+    "String6Quitlet": "main menu item: close all apps except the foreground one",
+    "String7Quitlet": "no fixed use; meant for the first switch-to entry (the Today screen)",
+    "String8Quitlet": "main menu: the switch-to submenu",
+    "String9Quitlet": "main menu: the close submenu",
+    "String10Quitlet": "main menu: the system submenu",
+    "String11Quitlet": "system submenu: soft reset",
+    "String12Quitlet": "system submenu: power off",
+    "String13Quitlet": "system submenu: control panel applet cplmain.cpl,4,2",
+    "String14Quitlet": "system submenu: control panel applet cplmain.cpl,10",
+    "String15Quitlet": "system submenu: file explorer",
+}
+
 # Every number of every program's range is present, used or not, so that a
 # lookup never comes back empty.
 RANGES = (("VT", 17, 57), ("BenchMark", 1, 13), ("Quitlet", 1, 15))
@@ -164,6 +237,8 @@ def check():
         for text in texts:
             if not text or len(text) > 255 or any(c in text for c in "&<>\r\n"):
                 raise SystemExit("%s: unusable text %r" % (key, text))
+        if key not in WHERE:
+            raise SystemExit("%s: no place given" % key)
 
 
 def write(file_name, language, column):
@@ -176,8 +251,19 @@ def write(file_name, language, column):
         f.write(data.encode("utf-16-le"))
 
 
+def write_key_list():
+    out = ["# Text keys", "",
+           "Generated by make_strings.py; edit the tables there. English text shown.", "",
+           "| Key | Where it is shown | English |", "|---|---|---|"]
+    for key in keys_in_order():
+        out.append("| %s | %s | %s |" % (key, WHERE[key].replace("|", "/"), TEXTS[key][0]))
+    with open(os.path.join(HERE, "KEYS.md"), "w", encoding="utf-8") as f:
+        f.write("\n".join(out) + "\n")
+
+
 def main():
     check()
+    write_key_list()
     write("strings.def.xml", "en", 0)
     for column, language in enumerate(LANGUAGES):
         write("strings.%s.xml" % language, language, column)
