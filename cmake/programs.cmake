@@ -1,0 +1,12 @@
+# vt_add_program(<name> <library> SOURCES ...): a GUI program made of a thin entry point and resources
+# over the static library of its modules. The executable lands in the build tree's bin/ folder,
+# which the device installation copies from.
+set(VT_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+
+function(vt_add_program name)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} WIN32 ${P_SOURCES})
+  target_link_libraries(${name} PRIVATE ${P_LIBS})
+  target_link_options(${name} PRIVATE -municode)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VT_BIN_DIR} OUTPUT_NAME ${name})
+endfunction()

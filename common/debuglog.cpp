@@ -1,0 +1,67 @@
+#include "debuglog.h"
+#include "settings.h"
+#include "wm.h"
+#include <stdarg.h>
+#include <strsafe.h>
+
+int g_DebugEnabled = 0;
+
+void ReadDebugSwitch(void) {
+  DWORD value = 0;
+  ReadMachineSetting(PRODUCT_KEY, L"EnableDebug", REG_DWORD, &value, sizeof(value));
+  g_DebugEnabled = value != 0;
+}
+
+LPCWSTR DebugLogFileName(int channel) {
+  static const LPCWSTR files[] = {L"\\VT.mon.txt", L"\\VT.gui.txt", L"\\VT.gl.txt", L"\\VT.ql.txt",
+                                  L"\\VT.benchmark.txt"};
+  if (channel < 0 || channel >= (int)ARRAYSIZE(files)) return L"\\VT.txt";
+  return files[channel];
+}
+
+void WriteDebugLog(int channel, LPCWSTR format, ...) {
+  if (!g_DebugEnabled || !format) return;
+  WCHAR path[MAX_PATH] = {0};
+  if (!WmDevicePath(DebugLogFileName(channel), path, ARRAYSIZE(path))) return;
+
+  WCHAR message[DEBUG_LOG_MAX_CHARS + 1];
+  va_list args;
+  va_start(args, format);
+  // A message too long for the buffer is cut at 16,383 characters, still terminated.
+  StringCchVPrintfW(message, ARRAYSIZE(message), format, args);
+  va_end(args);
+  message[DEBUG_LOG_MAX_CHARS] = 0;
+
+  // One encoding for every line: UTF-8, no byte-order mark, text-mode line end.
+  char utf8[DEBUG_LOG_MAX_CHARS * 3 + 3];
+  int len = WideCharToMultiByte(CP_UTF8, 0, message, -1, utf8, sizeof(utf8) - 2, NULL, NULL);
+  if (len <= 0) return;
+  len--;  // drop the terminator
+  utf8[len++] = '\r';
+  utf8[len++] = '\n';
+
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return;  // nowhere to write: the line is dropped
+  DWORD written = 0;
+  WriteFile(file, utf8, (DWORD)len, &written, NULL);
+  CloseHandle(file);
+}
+
+void WriteDeviceInfoHeader(int channel) {
+  WCHAR oem[255];
+  ZeroMemory(oem, sizeof(oem));
+  WmSystemParametersInfo(SPI_GETOEMINFO, sizeof(oem), oem, 0);
+  OSVERSIONINFOW os = {};
+  os.dwOSVersionInfoSize = sizeof(os);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  GetVersionExW(&os);
+#pragma GCC diagnostic pop
+  HDC dc = GetDC(NULL);
+  int w = dc ? GetDeviceCaps(dc, HORZRES) : 0, h = dc ? GetDeviceCaps(dc, VERTRES) : 0;
+  if (dc) ReleaseDC(NULL, dc);
+  WriteDebugLog(channel,
+                L"-----------------\nDevice name [%s]\nOS version %d.%d\nScreen size: %dx%d\n-----------------",
+                oem, (int)os.dwMajorVersion, (int)os.dwMinorVersion, w, h);
+}

@@ -1,0 +1,59 @@
+#include "device.h"
+#include "wm.h"
+#include <shellapi.h>
+
+UINT CWM_VT_REFRESH = 0;
+
+static int g_ScaleX = 0, g_ScaleY = 0;
+
+void GetScreenSize(int *width, int *height) {
+  HDC dc = GetDC(NULL);
+  *width = dc ? GetDeviceCaps(dc, HORZRES) : 0;
+  *height = dc ? GetDeviceCaps(dc, VERTRES) : 0;
+  if (dc) ReleaseDC(NULL, dc);
+}
+
+static void ComputeScaleFactors(void) {
+  int w, h;
+  GetScreenSize(&w, &h);
+  g_ScaleX = WmScaleFactorFor(w);
+  g_ScaleY = WmScaleFactorFor(h);
+}
+
+int ScaleX(int value) {
+  if (!g_ScaleX) ComputeScaleFactors();
+  return value * g_ScaleX;
+}
+
+int ScaleY(int value) {
+  if (!g_ScaleY) ComputeScaleFactors();
+  return value * g_ScaleY;
+}
+
+void ResetScaleFactors(void) { g_ScaleX = g_ScaleY = 0; }
+
+int IsPocketPC(void) {
+  WCHAR platform[32];
+  ZeroMemory(platform, sizeof(platform));
+  if (!WmSystemParametersInfo(SPI_GETPLATFORMTYPE, sizeof(platform), platform, 0)) return 0;
+  platform[ARRAYSIZE(platform) - 1] = 0;
+  return lstrcmpiW(platform, L"PocketPC") == 0;
+}
+
+int RunProgram(LPCWSTR file, LPCWSTR arguments) {
+  SHELLEXECUTEINFOW sei = {};
+  sei.cbSize = sizeof(sei);
+  sei.fMask = SEE_MASK_FLAG_NO_UI;
+  sei.lpFile = file;
+  sei.lpParameters = arguments;
+  sei.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExW(&sei) ? 1 : 0;
+}
+
+void ResetDevice(void) { KernelIoControl(IOCTL_HAL_REBOOT, NULL, 0, NULL, 0, NULL); }
+
+HWND FindTaskbarWindow(void) {
+  HWND taskbar = FindWindowW(L"HHTaskbar", L"");
+  if (!taskbar) taskbar = FindWindowW(L"Tray", L"Tray");
+  return taskbar;
+}

@@ -1,0 +1,22 @@
+// Screen, layout scale, platform and device helpers every program carries.
+#pragma once
+#include <windows.h>
+
+// Screen width and height in pixels.
+void GetScreenSize(int *width, int *height);
+// Layout constants are given for a 240 x 320 screen; these scale them for the screen in use.
+int ScaleX(int value);
+int ScaleY(int value);
+// Forgets the factors so the next ScaleX/ScaleY measures the screen again.
+void ResetScaleFactors(void);
+// 1 on a Pocket PC, 0 on a Smartphone.
+int IsPocketPC(void);
+// Starts a program through the shell, shown normally; 1 when it started.
+int RunProgram(LPCWSTR file, LPCWSTR arguments);
+// Soft-resets the device; returns only when the reset was refused.
+void ResetDevice(void);
+// The shell's taskbar window, or 0.
+HWND FindTaskbarWindow(void);
+
+// "Vantora Refresh": the main program tells the monitor to reload the task database.
+extern UINT CWM_VT_REFRESH;

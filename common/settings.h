@@ -1,0 +1,16 @@
+// The product's registry key and typed access to registry values.
+#pragma once
+#include <windows.h>
+
+#define PRODUCT_KEY L"Software\\Ondrel\\Vantora"
+
+// Reads a value of the expected type; 1 only when it exists, has that type and fits the buffer.
+// On 0 the buffer keeps what it held, except that a value of another type that fitted is stored in
+// it all the same: callers put their default in first and rely on it staying for a missing value.
+int ReadRegistryValue(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, DWORD expectedType, void *buffer,
+                      DWORD bufferBytes);
+// Creates or opens the key and sets the value; 1 when the key could be opened or created.
+int WriteRegistryValue(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, DWORD type, const void *data,
+                       DWORD dataBytes);
+int ReadMachineSetting(LPCWSTR keyPath, LPCWSTR valueName, DWORD expectedType, void *buffer, DWORD bufferBytes);
+int WriteMachineSetting(LPCWSTR keyPath, LPCWSTR valueName, DWORD type, const void *data, DWORD dataBytes);

@@ -1,0 +1,65 @@
+// Small commands the device scripts run inside the device:
+//   devtool wait-window CLASS [TITLE] [TIMEOUT_MS]   exit 0 once the window exists, 1 on timeout
+//   devtool close-window CLASS [TITLE]                asks the window to close, exit 1 when absent
+//   devtool screenshot FILE.bmp                       the whole screen as a 24-bit BMP
+#include <windows.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+static HWND FindArgWindow(int argc, wchar_t **argv) {
+  const wchar_t *title = argc > 3 ? argv[3] : NULL;
+  if (title && !wcscmp(title, L"-")) title = NULL;
+  return FindWindowW(argv[2], title);
+}
+
+static int Screenshot(const wchar_t *file) {
+  HDC screen = GetDC(NULL);
+  int w = GetDeviceCaps(screen, HORZRES), h = GetDeviceCaps(screen, VERTRES);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void *bits = NULL;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+  HDC mem = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  DWORD stride = (w * 3 + 3) & ~3u, size = stride * h;
+  BITMAPFILEHEADER fh = {};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+  fh.bfSize = fh.bfOffBits + size;
+  HANDLE f = CreateFileW(file, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  DWORD written;
+  bool ok = f != INVALID_HANDLE_VALUE && WriteFile(f, &fh, sizeof(fh), &written, NULL) &&
+            WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, NULL) &&
+            WriteFile(f, bits, size, &written, NULL);
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+  ReleaseDC(NULL, screen);
+  return ok ? 0 : 1;
+}
+
+int wmain(int argc, wchar_t **argv) {
+  if (argc < 3) return 2;
+  if (!wcscmp(argv[1], L"wait-window")) {
+    DWORD timeout = argc > 4 ? (DWORD)_wtoi(argv[4]) : 10000, start = GetTickCount();
+    while (!FindArgWindow(argc, argv)) {
+      if (GetTickCount() - start >= timeout) return 1;
+      Sleep(50);
+    }
+    return 0;
+  }
+  if (!wcscmp(argv[1], L"close-window")) {
+    HWND hwnd = FindArgWindow(argc, argv);
+    return hwnd && PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  if (!wcscmp(argv[1], L"screenshot")) return Screenshot(argv[2]);
+  return 2;
+}

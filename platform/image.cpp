@@ -1,0 +1,73 @@
+// Image files to bitmaps through the imaging component, and the colour-keyed copy.
+#include "wm.h"
+#include <wincodec.h>
+
+namespace {
+
+template <class T> void Release(T *&p) {
+  if (p) p->Release();
+  p = NULL;
+}
+
+}  // namespace
+
+HBITMAP SHLoadImageFile(LPCWSTR fileName) {
+  if (!fileName || !fileName[0]) return NULL;
+  HRESULT init = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+  IWICImagingFactory *factory = NULL;
+  IWICBitmapDecoder *decoder = NULL;
+  IWICBitmapFrameDecode *frame = NULL;
+  IWICFormatConverter *converter = NULL;
+  HBITMAP bitmap = NULL;
+  UINT w = 0, h = 0;
+  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                (void **)&factory);
+  if (SUCCEEDED(hr))
+    hr = factory->CreateDecoderFromFilename(fileName, NULL, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                            &decoder);
+  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
+  if (SUCCEEDED(hr)) hr = factory->CreateFormatConverter(&converter);
+  // 24 bits per pixel like the handheld's loader: transparency is a colour key, never alpha.
+  if (SUCCEEDED(hr))
+    hr = converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, NULL, 0.0,
+                               WICBitmapPaletteTypeCustom);
+  if (SUCCEEDED(hr)) hr = converter->GetSize(&w, &h);
+  if (SUCCEEDED(hr) && (w == 0 || h == 0 || w > 16384 || h > 16384)) hr = E_FAIL;
+  if (SUCCEEDED(hr)) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = (LONG)w;
+    bi.bmiHeader.biHeight = -(LONG)h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void *bits = NULL;
+    bitmap = CreateDIBSection(NULL, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    UINT stride = (w * 3 + 3) & ~3u;
+    if (bitmap && FAILED(converter->CopyPixels(NULL, stride, stride * h, (BYTE *)bits))) {
+      DeleteObject(bitmap);
+      bitmap = NULL;
+    }
+  }
+  Release(converter);
+  Release(frame);
+  Release(decoder);
+  Release(factory);
+  if (SUCCEEDED(init)) CoUninitialize();
+  return bitmap;
+}
+
+BOOL TransparentImage(HDC hdcDest, LONG dstX, LONG dstY, LONG dstCx, LONG dstCy, HANDLE hSrc, LONG srcX,
+                      LONG srcY, LONG srcCx, LONG srcCy, COLORREF transparent) {
+  if (!hdcDest || !hSrc) return FALSE;
+  if (GetObjectType(hSrc) != OBJ_BITMAP)
+    return TransparentBlt(hdcDest, dstX, dstY, dstCx, dstCy, (HDC)hSrc, srcX, srcY, srcCx, srcCy, transparent);
+  // The handheld also takes a bitmap as source.
+  HDC mem = CreateCompatibleDC(hdcDest);
+  if (!mem) return FALSE;
+  HGDIOBJ old = SelectObject(mem, hSrc);
+  BOOL ok = TransparentBlt(hdcDest, dstX, dstY, dstCx, dstCy, mem, srcX, srcY, srcCx, srcCy, transparent);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  return ok;
+}

@@ -1,0 +1,64 @@
+// System services of the handheld that desktop Win32 lacks: identity from the device profile,
+// the reboot control code, device-absolute paths.
+#include "wm.h"
+#include "device_profile.h"
+#include <strsafe.h>
+
+namespace {
+
+BOOL ReadProfileString(LPCWSTR name, PVOID out, UINT outBytes) {
+  if (!out || outBytes < sizeof(WCHAR)) return FALSE;
+  WCHAR *text = (WCHAR *)out;
+  DWORD chars = outBytes / sizeof(WCHAR);
+  text[0] = 0;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return FALSE;
+  WCHAR value[256] = L"";
+  DWORD type = 0, size = sizeof(value) - sizeof(WCHAR);
+  LONG rc = RegQueryValueExW(key, name, NULL, &type, (BYTE *)value, &size);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS || type != REG_SZ) return FALSE;
+  value[size / sizeof(WCHAR)] = 0;
+  return SUCCEEDED(StringCchCopyW(text, chars, value));
+}
+
+}  // namespace
+
+BOOL WmSystemParametersInfo(UINT action, UINT uiParam, PVOID pvParam, UINT winIni) {
+  switch (action) {
+    case SPI_GETPLATFORMTYPE: return ReadProfileString(DEVICE_PROFILE_PLATFORM, pvParam, uiParam);
+    case SPI_GETOEMINFO: return ReadProfileString(DEVICE_PROFILE_OEM, pvParam, uiParam);
+  }
+  return SystemParametersInfoW(action, uiParam, pvParam, winIni);
+}
+
+BOOL KernelIoControl(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned) {
+  if (returned) *returned = 0;
+  if (code != IOCTL_HAL_REBOOT) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  // The device's boot loop sees the request once every program has ended, and boots again.
+  HKEY key;
+  DWORD one = 1;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) ==
+      ERROR_SUCCESS) {
+    RegSetValueExW(key, DEVICE_PROFILE_REBOOT, 0, REG_DWORD, (const BYTE *)&one, sizeof(one));
+    RegFlushKey(key);
+    RegCloseKey(key);
+  }
+  return ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0);
+}
+
+BOOL WmDevicePath(LPCWSTR path, LPWSTR out, size_t outChars) {
+  if (!path || !out || !outChars) return FALSE;
+  out[0] = 0;
+  // "\name" is rooted at the device's root folder, the system drive; "\\server" paths are not.
+  if (path[0] == L'\\' && path[1] != L'\\') {
+    WCHAR drive[MAX_PATH] = L"C:";
+    if (!GetEnvironmentVariableW(L"SystemDrive", drive, ARRAYSIZE(drive)) || lstrlenW(drive) != 2)
+      StringCchCopyW(drive, ARRAYSIZE(drive), L"C:");
+    return SUCCEEDED(StringCchPrintfW(out, outChars, L"%s%s", drive, path));
+  }
+  return SUCCEEDED(StringCchCopyW(out, outChars, path));
+}

@@ -1,0 +1,106 @@
+// Window semantics of the handheld: full-screen borderless top-level windows below the shell's
+// taskbar, closing windows of other programs, the wait cursor, the shell's desktop window.
+#include "wm.h"
+#include "device_profile.h"
+
+int WmScaleFactorFor(int pixels) {
+  // 440 lies halfway between the largest factor-1 dimension (400) and the smallest factor-2 one (480).
+  return pixels >= 440 ? 2 : 1;
+}
+
+int WmBarHeight(void) {
+  HDC dc = GetDC(NULL);
+  int height = dc ? GetDeviceCaps(dc, VERTRES) : 0;
+  if (dc) ReleaseDC(NULL, dc);
+  return 26 * WmScaleFactorFor(height);
+}
+
+BOOL WmGetWorkArea(RECT *rc) {
+  if (!rc) return FALSE;
+  HDC dc = GetDC(NULL);
+  if (!dc) return FALSE;
+  SetRect(rc, 0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
+  ReleaseDC(NULL, dc);
+  HWND taskbar = FindWindowW(DEVICE_TASKBAR_CLASS, L"");
+  RECT bar;
+  if (taskbar && IsWindowVisible(taskbar) && GetWindowRect(taskbar, &bar) && bar.top <= 0 && bar.bottom > 0)
+    rc->top = bar.bottom;
+  return TRUE;
+}
+
+HWND WmCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int cx,
+                    int cy, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  bool topLevel = !(style & WS_CHILD);
+  if (topLevel && (style & WS_CAPTION) != WS_CAPTION) {
+    // No caption: the desktop would add one, the handheld draws the window borderless.
+    style = (style & ~(WS_CAPTION | WS_THICKFRAME | WS_SYSMENU)) | WS_POPUP;
+    RECT work;
+    if (WmGetWorkArea(&work)) {
+      // As on the desktop, a default x makes y a default too.
+      if (x == (int)CW_USEDEFAULT) {
+        x = work.left;
+        y = work.top;
+      }
+      if (cx == (int)CW_USEDEFAULT) cx = work.right - x;
+      if (cy == (int)CW_USEDEFAULT) cy = work.bottom - y;
+    }
+  }
+  return CreateWindowExW(exStyle, className, title, style, x, y, cx, cy, parent, menu, instance, param);
+}
+
+BOOL WmCloseWindow(HWND hwnd) {
+  if (!IsWindow(hwnd)) return FALSE;
+  if (GetWindowThreadProcessId(hwnd, NULL) == GetCurrentThreadId()) return DestroyWindow(hwnd);
+  // The desktop refuses to destroy a window of another thread; its owner destroys it on WM_CLOSE.
+  return PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+void WmSetWaitCursor(BOOL wait) {
+  if (wait) {
+    SetCursor(LoadCursorW(NULL, (LPCWSTR)IDC_WAIT));
+    ShowCursor(TRUE);
+  } else {
+    SetCursor(NULL);
+    ShowCursor(FALSE);
+  }
+}
+
+BOOL WmSetForegroundWindow(HWND hwnd) {
+  bool withOwned = ((ULONG_PTR)hwnd & 1) != 0;
+  hwnd = (HWND)((ULONG_PTR)hwnd & ~(ULONG_PTR)1);
+  if (!IsWindow(hwnd)) return FALSE;
+  if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+  BOOL ok = SetForegroundWindow(hwnd);
+  if (withOwned) {
+    HWND popup = GetLastActivePopup(hwnd);
+    if (popup && popup != hwnd) ok = SetForegroundWindow(popup);
+  }
+  return ok;
+}
+
+HWND WmGetDesktopWindow(void) { return FindWindowW(DEVICE_TODAY_CLASS, DEVICE_TODAY_TITLE); }
+
+BOOL SHInitExtraControls(void) { return TRUE; }
+
+BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai, DWORD dwFlags) {
+  if (!psai) return FALSE;
+  psai->fActive = LOWORD(wParam) != WA_INACTIVE;
+  if (!psai->fActive) psai->hwndLastFocus = GetFocus();
+  return TRUE;
+}
+
+// A full-screen window follows the work area when the screen changes (rotation); its menu bar
+// follows on its own.
+BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai) {
+  if (!IsWindow(hwnd) || (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) return FALSE;
+  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) return TRUE;
+  RECT work;
+  if (!WmGetWorkArea(&work)) return FALSE;
+  HWND bar = SHFindMenuBar(hwnd);
+  RECT barRect;
+  if (bar && IsWindowVisible(bar) && GetWindowRect(bar, &barRect) && barRect.top < work.bottom)
+    work.bottom = barRect.top;
+  SetWindowPos(hwnd, NULL, work.left, work.top, work.right - work.left, work.bottom - work.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  return TRUE;
+}

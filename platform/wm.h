@@ -1,0 +1,110 @@
+// The handheld layer: what the programs expect of the Windows Mobile platform, over desktop Win32.
+// Windows Mobile names where the desktop has none; Wm* names where the desktop has a same-named call
+// that behaves differently.
+#pragma once
+#include <windows.h>
+#include "wm_rc.h"
+
+// ---- Menu bar and soft keys ----------------------------------------------------------------------
+
+#define VK_TBACK VK_ESCAPE
+#define VK_TSOFT1 VK_F1
+#define VK_TSOFT2 VK_F2
+
+#define SHCMBM_OVERRIDEKEY (WM_USER + 403)
+#define SHMBOF_NODEFAULT 0x00000001
+#define SHMBOF_NOTIFY 0x00000002
+
+// wParam of the WM_HOTKEY a menu bar sends for an overridden key
+#define SHMB_HOTKEY_SOFT1 0
+#define SHMB_HOTKEY_SOFT2 1
+#define SHMB_HOTKEY_BACK 2
+
+#ifndef MOD_KEYUP
+#define MOD_KEYUP 0x1000
+#endif
+
+#define SHCMBF_EMPTYBAR 0x0001
+#define SHCMBF_HIDDEN 0x0002
+#define SHCMBF_HIDESIPBUTTON 0x0004
+
+typedef struct tagSHMENUBARINFO {
+  DWORD cbSize;
+  HWND hwndParent;
+  DWORD dwFlags;
+  UINT nToolBarId;
+  HINSTANCE hInstRes;
+  int nBmpId;
+  int cBmpImages;
+  HWND hwndMB;
+  COLORREF clrBk;
+} SHMENUBARINFO, *PSHMENUBARINFO;
+
+// Creates the soft-key bar at the bottom of the screen for a top-level window; F1 and F2 press its
+// keys. The owner is shrunk so that it ends above the bar.
+BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
+HWND SHFindMenuBar(HWND hwnd);
+// Forwards an overridden Back key (the WM_HOTKEY the menu bar sent) to the focused control as Backspace.
+void SHSendBackToFocusWindow(UINT uMsg, WPARAM wp, LPARAM lp);
+// Height of the soft-key bar (and of the taskbar): 26 pixels at factor 1.
+int WmBarHeight(void);
+// Layout factor for a screen dimension: 1 up to 400 pixels, 2 from 480 on; a dimension between the
+// supported ones takes the factor of the nearest one. Never 0.
+int WmScaleFactorFor(int pixels);
+
+// ---- Activation and settings ---------------------------------------------------------------------
+
+typedef struct tagSHACTIVATEINFO {
+  DWORD cbSize;
+  HWND hwndLastFocus;
+  UINT fSipUp : 1;
+  UINT fSipOnDeactivation : 1;
+  UINT fActive : 1;
+  UINT fReserved : 29;
+} SHACTIVATEINFO, *PSHACTIVATEINFO;
+
+BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai, DWORD dwFlags);
+BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
+BOOL SHInitExtraControls(void);
+
+// ---- Windows ---------------------------------------------------------------------------------------
+
+// CreateWindowEx with the handheld's rule: a top-level window without a caption style is borderless
+// and, when it asks for the default position and size, fills the work area below the taskbar.
+HWND WmCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int cx,
+                    int cy, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+// The screen less the taskbar at its top.
+BOOL WmGetWorkArea(RECT *rc);
+// Closes any window: destroyed at once when this thread owns it, else asked to close (WM_CLOSE).
+BOOL WmCloseWindow(HWND hwnd);
+// Shows (TRUE) or removes (FALSE) the wait cursor.
+void WmSetWaitCursor(BOOL wait);
+// SetForegroundWindow with the handheld's convention: a handle with its lowest bit set also brings the
+// window's owned windows (its last active popup) forward.
+BOOL WmSetForegroundWindow(HWND hwnd);
+// The shell's desktop window: the Today screen of the device (0 when the shell is not running).
+HWND WmGetDesktopWindow(void);
+
+// ---- System ----------------------------------------------------------------------------------------
+
+#define SPI_GETPLATFORMTYPE 257
+#define SPI_GETOEMINFO 258
+// SystemParametersInfo with the handheld's platform type (257) and OEM information (258) added; both
+// write a wide string into pvParam, uiParam being the buffer size in bytes.
+BOOL WmSystemParametersInfo(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
+
+#define IOCTL_HAL_REBOOT 0x0101003C
+// Hardware abstraction layer control codes; the reboot code asks the device for a soft reset.
+BOOL KernelIoControl(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned);
+
+// A device-absolute path ("\VT.gui.txt", rooted at the device's root folder) as the file system needs
+// it. Other paths are copied unchanged. Returns 0 when the buffer is too small.
+BOOL WmDevicePath(LPCWSTR path, LPWSTR out, size_t outChars);
+
+// ---- Images ----------------------------------------------------------------------------------------
+
+// Loads a PNG, JPEG, GIF or BMP file into a device-independent bitmap (0 on failure).
+HBITMAP SHLoadImageFile(LPCWSTR fileName);
+// Copies a bitmap (source is a DC or an HBITMAP) skipping the pixels of the transparent colour.
+BOOL TransparentImage(HDC hdcDest, LONG dstX, LONG dstY, LONG dstCx, LONG dstCy, HANDLE hSrc, LONG srcX,
+                      LONG srcY, LONG srcCx, LONG srcCy, COLORREF transparent);

@@ -1,0 +1,113 @@
+#include "debuglog.h"
+#include "testsupport.h"
+
+namespace {
+
+class DebugLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveFile(L"C:\\VT.txt");
+    g_DebugEnabled = 1;
+  }
+  void TearDown() override {
+    g_DebugEnabled = 0;
+    RemoveFile(L"C:\\VT.txt");
+  }
+};
+
+TEST_F(DebugLogTest, ChannelsPickTheirFiles) {
+  EXPECT_STREQ(L"\\VT.mon.txt", DebugLogFileName(LOG_MONITOR));
+  EXPECT_STREQ(L"\\VT.gui.txt", DebugLogFileName(LOG_GUI));
+  EXPECT_STREQ(L"\\VT.gl.txt", DebugLogFileName(LOG_GAUGELET));
+  EXPECT_STREQ(L"\\VT.ql.txt", DebugLogFileName(LOG_QUITLET));
+  EXPECT_STREQ(L"\\VT.benchmark.txt", DebugLogFileName(LOG_BENCHMARK));
+  for (int other : {-1, 5, 99, INT_MIN}) EXPECT_STREQ(L"\\VT.txt", DebugLogFileName(other)) << other;
+}
+
+TEST_F(DebugLogTest, SwitchedOffWritesNothing) {
+  g_DebugEnabled = 0;
+  WriteDebugLog(77, L"must not appear %d", 1);
+  EXPECT_FALSE(FileExists(L"C:\\VT.txt"));
+}
+
+TEST_F(DebugLogTest, LinesAppendInOrderAndNeverTruncate) {
+  ASSERT_TRUE(WriteFileBytes(L"C:\\VT.txt", "earlier\r\n", 9));
+  WriteDebugLog(77, L"+SaveSettings call.");
+  WriteDebugLog(77, L"Screen size=%dx%d.", 480, 640);
+  WriteDebugLog(77, L"Taskbar 0x%X height = %d", 0xABCDu, 52);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(L"C:\\VT.txt", &bytes));
+  EXPECT_EQ("earlier\r\n+SaveSettings call.\r\nScreen size=480x640.\r\nTaskbar 0xABCD height = 52\r\n", bytes);
+}
+
+TEST_F(DebugLogTest, WideStringArgumentsAndUtf8) {
+  WriteDebugLog(77, L"Platform: [%s].", L"POCKET PC");
+  WriteDebugLog(77, L"[%s] %.3f", L"Gr\x00FC\x00DF" L"e \x20AC", 1.5);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(L"C:\\VT.txt", &bytes));
+  EXPECT_EQ("Platform: [POCKET PC].\r\n[Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC] 1.500\r\n", bytes);
+}
+
+TEST_F(DebugLogTest, LongMessageIsCutTo16383Characters) {
+  std::wstring text(20000, L'x');
+  text[16382] = L'y';
+  text[16383] = L'z';
+  WriteDebugLog(77, L"%s", text.c_str());
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(L"C:\\VT.txt", &bytes));
+  ASSERT_EQ(16383u + 2, bytes.size());
+  EXPECT_EQ('y', bytes[16382]);
+  EXPECT_EQ("\r\n", bytes.substr(16383));
+}
+
+TEST_F(DebugLogTest, UnwritableFileDropsTheLine) {
+  // Another writer holds the file exclusively: the line has nowhere to go, the caller carries on.
+  HANDLE held = CreateFileW(L"C:\\VT.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  WriteDebugLog(77, L"dropped");
+  CloseHandle(held);
+  WriteDebugLog(77, L"kept");
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(L"C:\\VT.txt", &bytes));
+  EXPECT_EQ("kept\r\n", bytes);
+
+  // A folder in the file's place.
+  RemoveFile(L"C:\\VT.txt");
+  ASSERT_TRUE(CreateDirectoryW(L"C:\\VT.txt", NULL));
+  WriteDebugLog(77, L"dropped too");
+  EXPECT_TRUE(RemoveDirectoryW(L"C:\\VT.txt"));
+}
+
+TEST_F(DebugLogTest, SwitchIsReadWithTypedRules) {
+  ProductKeyGuard guard({L"EnableDebug"});
+  DeleteProductValue(L"EnableDebug");
+  ReadDebugSwitch();
+  EXPECT_EQ(0, g_DebugEnabled);
+  SetProductDword(L"EnableDebug", 1);
+  ReadDebugSwitch();
+  EXPECT_NE(0, g_DebugEnabled);
+  SetProductDword(L"EnableDebug", 0);
+  ReadDebugSwitch();
+  EXPECT_EQ(0, g_DebugEnabled);
+  // A longer string does not fit four bytes: logging stays off.
+  SetProductString(L"EnableDebug", L"1234");
+  ReadDebugSwitch();
+  EXPECT_EQ(0, g_DebugEnabled);
+  // A string of four bytes ("1" and its terminator) lands in the flag all the same.
+  SetProductString(L"EnableDebug", L"1");
+  ReadDebugSwitch();
+  EXPECT_NE(0, g_DebugEnabled);
+}
+
+TEST_F(DebugLogTest, DeviceInfoHeaderIsOneBlock) {
+  WriteDeviceInfoHeader(77);
+  std::vector<std::wstring> lines = ReadLogLines(L"C:\\VT.txt");
+  ASSERT_EQ(1u, lines.size());  // line feeds inside the one message, one CRLF at its end
+  std::wstring block = lines[0];
+  EXPECT_EQ(0u, block.find(L"-----------------\nDevice name [Reference Handheld RH-480]\nOS version "));
+  std::wstring screen = L"\nScreen size: " + std::to_wstring(ScreenWidth()) + L"x" +
+                        std::to_wstring(ScreenHeight()) + L"\n-----------------";
+  EXPECT_NE(std::wstring::npos, block.find(screen)) << block;
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+#include "testsupport.h"
+#include <shlobj.h>
+
+std::wstring InstallFolder() { return L"C:\\Program Files\\Vantora"; }
+std::wstring InstalledProgram(const wchar_t *exe) { return InstallFolder() + L"\\" + exe; }
+
+std::wstring TestBinFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(NULL, path, MAX_PATH);
+  wchar_t *slash = wcsrchr(path, L'\\');
+  if (slash) slash[0] = 0;
+  return path;
+}
+
+std::wstring HelperProgram(const wchar_t *exe) { return TestBinFolder() + L"\\helpers\\" + exe; }
+
+std::wstring MakeTempFolder(const wchar_t *name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring dir = std::wstring(temp) + L"vt-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+  SHCreateDirectoryExW(NULL, dir.c_str(), NULL);
+  return dir;
+}
+
+bool ReadFileBytes(const std::wstring &path, std::string *out) {
+  out->clear();
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(f, buf, sizeof(buf), &got, NULL) && got) out->append(buf, got);
+  CloseHandle(f);
+  return true;
+}
+
+bool WriteFileBytes(const std::wstring &path, const void *data, size_t size) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(f, data, (DWORD)size, &written, NULL) && written == size;
+  CloseHandle(f);
+  return ok;
+}
+
+bool FileExists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveFile(const std::wstring &path) {
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(path.c_str());
+}
+
+std::vector<std::wstring> ReadLogLines(const std::wstring &path) {
+  std::vector<std::wstring> lines;
+  std::string bytes;
+  if (!ReadFileBytes(path, &bytes)) return lines;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t end = bytes.find("\r\n", pos);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(pos, end - pos);
+    int n = MultiByteToWideChar(CP_UTF8, 0, line.data(), (int)line.size(), NULL, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, line.data(), (int)line.size(), &wide[0], n);
+    lines.push_back(wide);
+    pos = end + 2;
+  }
+  return lines;
+}
+
+ProductKeyGuard::ProductKeyGuard(std::vector<std::wstring> names) {
+  HKEY key = NULL;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, TEST_PRODUCT_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+  for (const std::wstring &name : names) {
+    Saved s{name, false, 0, std::vector<BYTE>(65536)};
+    DWORD size = (DWORD)s.data.size();
+    s.present = key && RegQueryValueExW(key, name.c_str(), NULL, &s.type, s.data.data(), &size) == ERROR_SUCCESS;
+    s.data.resize(s.present ? size : 0);
+    saved_.push_back(s);
+  }
+  if (key) RegCloseKey(key);
+}
+
+ProductKeyGuard::~ProductKeyGuard() {
+  HKEY key = NULL;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, TEST_PRODUCT_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL)) return;
+  for (const Saved &s : saved_) {
+    if (s.present)
+      RegSetValueExW(key, s.name.c_str(), 0, s.type, s.data.data(), (DWORD)s.data.size());
+    else
+      RegDeleteValueW(key, s.name.c_str());
+  }
+  RegCloseKey(key);
+}
+
+void SetProductDword(const wchar_t *name, DWORD value) {
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, TEST_PRODUCT_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+  RegSetValueExW(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof(value));
+  RegCloseKey(key);
+}
+
+void SetProductString(const wchar_t *name, const wchar_t *value) {
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, TEST_PRODUCT_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+  RegSetValueExW(key, name, 0, REG_SZ, (const BYTE *)value, (DWORD)((wcslen(value) + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+void DeleteProductValue(const wchar_t *name) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEST_PRODUCT_KEY, 0, KEY_ALL_ACCESS, &key)) return;
+  RegDeleteValueW(key, name);
+  RegCloseKey(key);
+}
+
+Program::~Program() { Kill(); }
+
+bool Program::Start(const std::wstring &exe, const std::wstring &args) {
+  std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  process = pi.hProcess;
+  id = pi.dwProcessId;
+  return true;
+}
+
+DWORD Program::Wait(DWORD ms) {
+  if (!process) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+  return code;
+}
+
+void Program::Kill() {
+  if (!process) return;
+  if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+  }
+  CloseHandle(process);
+  process = NULL;
+}
+
+HWND WaitForWindow(const wchar_t *cls, const wchar_t *title, DWORD ms) {
+  HWND hwnd = NULL;
+  WaitUntil([&] { return (hwnd = FindWindowW(cls, title)) != NULL; }, ms);
+  return hwnd;
+}
+
+bool WaitWindowGone(HWND hwnd, DWORD ms) {
+  return WaitUntil([&] { return !IsWindow(hwnd); }, ms);
+}
+
+ScreenShot::ScreenShot() {
+  HDC screen = GetDC(NULL);
+  w_ = GetDeviceCaps(screen, HORZRES);
+  h_ = GetDeviceCaps(screen, VERTRES);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w_;
+  bi.bmiHeader.biHeight = -h_;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void *bits = NULL;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+  HDC mem = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w_, h_, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  bits_.assign((DWORD *)bits, (DWORD *)bits + (size_t)w_ * h_);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+  ReleaseDC(NULL, screen);
+}
+
+COLORREF ScreenShot::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= w_ || y >= h_) return CLR_INVALID;
+  DWORD p = bits_[(size_t)y * w_ + x];
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+int ScreenShot::Count(const RECT &rc, COLORREF colour) const {
+  int n = 0;
+  for (int y = rc.top; y < rc.bottom; y++)
+    for (int x = rc.left; x < rc.right; x++)
+      if (Pixel(x, y) == colour) n++;
+  return n;
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }

@@ -1,0 +1,82 @@
+// Start-up and shutdown of the main program.
+#include "mainwindow.h"
+#include "../resource.h"
+#include "../tweaks/companions.h"
+#include "debuglog.h"
+#include "device.h"
+
+MainWindowState g_Main;
+
+static void FindTaskbar(void) {
+  for (int tries = 0; !g_Main.taskbar && tries < 10; tries++) {
+    g_Main.taskbar = FindTaskbarWindow();
+    if (!g_Main.taskbar) Sleep(100);
+  }
+  RECT rc;
+  if (g_Main.taskbar && GetClientRect(g_Main.taskbar, &rc))
+    g_Main.taskbarHeight = rc.bottom - rc.top;
+  else
+    g_Main.taskbarHeight = ScaleY(26);
+  WriteDebugLog(LOG_GUI, L"Taskbar 0x%X height = %d", (unsigned)(UINT_PTR)g_Main.taskbar, g_Main.taskbarHeight);
+}
+
+static BOOL RegisterMainClass(void) {
+  WNDCLASSW wc = {};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainWndProc;
+  wc.hInstance = g_Main.instance;
+  wc.hIcon = LoadIconW(g_Main.instance, MAKEINTRESOURCEW(IDI_VANTORA));
+  wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+  wc.lpszClassName = VANTORA_CLASS;
+  return RegisterClassW(&wc) != 0;
+}
+
+int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
+  g_Main.instance = instance;
+  WmSetWaitCursor(TRUE);
+  ReadDebugSwitch();
+  WriteDebugLog(LOG_GUI, L"Vantora app start.");
+
+  HWND first = FindWindowW(VANTORA_CLASS, VANTORA_TITLE);
+  if (first) {
+    WriteDebugLog(LOG_GUI, L"Duplicate instance found, set focus on first and exit. ");
+    // The low bit brings the window's owned windows (a dialog, a message box) forward with it.
+    WmSetForegroundWindow((HWND)((ULONG_PTR)first | 1));
+    return 0;
+  }
+
+  GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
+  WriteDebugLog(LOG_GUI, L"Screen size=%dx%d.", g_Main.screenWidth, g_Main.screenHeight);
+
+  g_Main.isPocketPC = IsPocketPC() != 0;
+  WriteDebugLog(LOG_GUI, L"Platform: [%s].", g_Main.isPocketPC ? L"POCKET PC" : L"SMARTPHONE");
+
+  FindTaskbar();
+
+  g_Main.monitorRunning = FindVTMonitorWindow() != NULL;
+  WriteDebugLog(LOG_GUI, L"Monitor running [%s]", g_Main.monitorRunning ? L"YES" : L"NO");
+
+  g_Main.currentPage = 0;
+
+  SHInitExtraControls();
+  if (!RegisterMainClass()) return 0;
+  HWND hwnd = WmCreateWindow(0, VANTORA_CLASS, VANTORA_TITLE, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, NULL);
+  if (!hwnd) return 0;
+  ShowWindow(hwnd, showCommand);
+  UpdateWindow(hwnd);
+  SetFocus(hwnd);
+  WriteDebugLog(LOG_GUI, L"Window [%s][%s] 0x%X created.", VANTORA_CLASS, VANTORA_TITLE, (unsigned)(UINT_PTR)hwnd);
+
+  WriteDebugLog(LOG_GUI, L"Refresh timer set [%d ms]", REFRESH_PERIOD_MS);
+  g_Main.refreshTimer = SetTimer(hwnd, REFRESH_TIMER_ID, REFRESH_PERIOD_MS, NULL);
+  WmSetWaitCursor(FALSE);
+
+  MSG msg = {};
+  while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  WriteDebugLog(LOG_GUI, L"App terminating.");
+  return (int)msg.wParam;
+}
