@@ -1,0 +1,40 @@
+// The task list: one row per managed program (a running process, a task database entry, or both).
+// Built from the process snapshot and the top-level windows; shared by the main program and the monitor.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#define MAX_TASKS 100
+#define TASK_TEXT_CHARS 260
+
+// Priority levels of the handheld: 0 time critical ... 3 normal ... 7 idle.
+#define PRIORITY_LEVEL_HIGHEST 0
+#define PRIORITY_LEVEL_NORMAL 3
+#define PRIORITY_LEVEL_IDLE 7
+
+struct TaskEntry {
+  HWND window;            // the process's chosen top-level window, NULL without one
+  DWORD processId;        // 0 for a database task that is not running
+  double cpuUsage;        // percent; 0 when not running
+  int priority;           // level 0..7
+  BYTE inDatabase;
+  BYTE running;
+  DWORD threadCount;
+  WCHAR title[TASK_TEXT_CHARS];
+  WCHAR className[TASK_TEXT_CHARS];
+  WCHAR exeName[TASK_TEXT_CHARS];
+  WCHAR path[TASK_TEXT_CHARS];
+  WCHAR displayName[TASK_TEXT_CHARS];
+  SHFILEINFOW icon;       // small icon when asked for; destroyed when the list is rebuilt
+  BYTE visible;
+  BYTE hasWindow;
+  BYTE system;
+};
+
+struct TaskList {
+  TaskEntry entries[MAX_TASKS];
+  int count;
+};
+
+// The program's one task list.
+extern TaskList g_TaskList;
