@@ -27,9 +27,10 @@ HBITMAP SHLoadImageFile(LPCWSTR fileName) {
                                             &decoder);
   if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
   if (SUCCEEDED(hr)) hr = factory->CreateFormatConverter(&converter);
-  // 24 bits per pixel like the handheld's loader: transparency is a colour key, never alpha.
+  // Plain colour pixels: transparency on the handheld is a colour key, never alpha. (Palette images
+  // convert to 32-bit pixels only.)
   if (SUCCEEDED(hr))
-    hr = converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, NULL, 0.0,
+    hr = converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, NULL, 0.0,
                                WICBitmapPaletteTypeCustom);
   if (SUCCEEDED(hr)) hr = converter->GetSize(&w, &h);
   if (SUCCEEDED(hr) && (w == 0 || h == 0 || w > 16384 || h > 16384)) hr = E_FAIL;
@@ -39,11 +40,11 @@ HBITMAP SHLoadImageFile(LPCWSTR fileName) {
     bi.bmiHeader.biWidth = (LONG)w;
     bi.bmiHeader.biHeight = -(LONG)h;
     bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void *bits = NULL;
     bitmap = CreateDIBSection(NULL, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
-    UINT stride = (w * 3 + 3) & ~3u;
+    UINT stride = w * 4;
     if (bitmap && FAILED(converter->CopyPixels(NULL, stride, stride * h, (BYTE *)bits))) {
       DeleteObject(bitmap);
       bitmap = NULL;

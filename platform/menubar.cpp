@@ -9,6 +9,8 @@ namespace {
 
 const int kMaxButtons = 2;
 const int kKeyCount = 3;  // soft key 1, soft key 2, Back: indexes match the WM_HOTKEY codes
+// A soft key pressed on the keyboard; the bar acts on it from its own message, outside the hook.
+const UINT kPressKey = WM_APP + 1;
 
 struct MenuBarButton {
   UINT command;
@@ -124,7 +126,7 @@ BOOL HandleKey(HWND bar, int key, BOOL up) {
     PostMessageW(st->owner, WM_HOTKEY, key, MAKELPARAM(up ? MOD_KEYUP : 0, KeyCode(key)));
   if (flags & SHMBOF_NODEFAULT) return TRUE;
   if (key == SHMB_HOTKEY_BACK) return FALSE;  // Back reaches the window as Escape
-  if (!up) PressButton(bar, key);
+  if (!up) PostMessageW(bar, kPressKey, key, 0);
   return TRUE;
 }
 
@@ -261,6 +263,9 @@ LRESULT CALLBACK MenuBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
         if (hit >= 0 && hit == was) PressButton(bar, hit);
       }
       return 0;
+    case kPressKey:
+      PressButton(bar, (int)wp);
+      return 0;
     case SHCMBM_OVERRIDEKEY: {
       int key = KeyIndex(wp);
       if (!st || key < 0) return 0;
@@ -351,7 +356,7 @@ void SHSendBackToFocusWindow(UINT uMsg, WPARAM wp, LPARAM lp) {
   if (LOWORD(lp) & MOD_KEYUP) {
     PostMessageW(focus, WM_KEYUP, VK_BACK, 0xC0000001);
   } else {
+    // The focus window's message loop translates the key into its Backspace character.
     PostMessageW(focus, WM_KEYDOWN, VK_BACK, 1);
-    PostMessageW(focus, WM_CHAR, L'\b', 1);
   }
 }

@@ -144,6 +144,11 @@ void Program::Kill() {
   process = NULL;
 }
 
+void Program::Detach() {
+  if (process) CloseHandle(process);
+  process = NULL;
+}
+
 HWND WaitForWindow(const wchar_t *cls, const wchar_t *title, DWORD ms) {
   HWND hwnd = NULL;
   WaitUntil([&] { return (hwnd = FindWindowW(cls, title)) != NULL; }, ms);

@@ -51,6 +51,8 @@ struct Program {
   // Exit code, or STILL_ACTIVE after the timeout.
   DWORD Wait(DWORD ms);
   void Kill();
+  // Lets the program run on after this object goes.
+  void Detach();
 };
 
 // Polls until a window of that class (and title, when given) exists.

@@ -1,1 +1,252 @@
+// The main program end to end: started in the device, driven with window messages, checked by its
+// debug log, its windows and the pixels it leaves on the screen.
 #include "testsupport.h"
+
+namespace {
+
+const COLORREF kBackground = RGB(201, 199, 199);
+const COLORREF kProductColour = RGB(92, 3, 134);
+const wchar_t kLog[] = L"C:\\VT.gui.txt";
+const wchar_t *kOtherLogs[] = {L"C:\\VT.mon.txt", L"C:\\VT.gl.txt", L"C:\\VT.ql.txt", L"C:\\VT.benchmark.txt",
+                               L"C:\\VT.txt"};
+
+int Factor() { return ScreenHeight() >= 440 ? 2 : 1; }
+
+bool StartsWith(const std::wstring &s, const std::wstring &prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+// Every expected line appears, in this order, among the log's lines (other lines may come between).
+void ExpectInOrder(const std::vector<std::wstring> &lines, const std::vector<std::wstring> &prefixes) {
+  size_t at = 0;
+  for (const std::wstring &p : prefixes) {
+    while (at < lines.size() && !StartsWith(lines[at], p)) at++;
+    EXPECT_LT(at, lines.size()) << "missing or out of order: " << testing::PrintToString(p);
+    if (at == lines.size()) return;
+    at++;
+  }
+}
+
+const std::wstring *FindLine(const std::vector<std::wstring> &lines, const std::wstring &prefix) {
+  for (const std::wstring &l : lines)
+    if (StartsWith(l, prefix)) return &l;
+  return nullptr;
+}
+
+class VantoraTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(nullptr, FindWindowW(L"VANTORA", L"Vantora")) << "a Vantora of another test is still running";
+    SetProductDword(L"EnableDebug", 1);
+    RemoveFile(kLog);
+    for (const wchar_t *other : kOtherLogs) {
+      std::string bytes;
+      otherLogs_.push_back(ReadFileBytes(other, &bytes) ? bytes : std::string("<none>"));
+    }
+  }
+  // A closed device shell is started again by the device before the next test.
+  void TearDown() override { app_.Kill(); }
+  HWND Start() {
+    EXPECT_TRUE(app_.Start(InstalledProgram(L"Vantora.exe")));
+    HWND hwnd = WaitForWindow(L"VANTORA", L"Vantora", 15000);
+    EXPECT_NE(nullptr, hwnd);
+    return hwnd;
+  }
+  void Command(HWND hwnd, WORD id) { PostMessageW(hwnd, WM_COMMAND, id, 0); }
+  // Waits until the screen shows what the predicate looks for.
+  template <class F> bool ScreenShows(F f) {
+    return WaitUntil([&] { return f(ScreenShot()); }, 5000);
+  }
+  void ExpectOtherLogsUntouched() {
+    for (size_t i = 0; i < otherLogs_.size(); i++) {
+      std::string bytes;
+      EXPECT_EQ(otherLogs_[i], ReadFileBytes(kOtherLogs[i], &bytes) ? bytes : std::string("<none>"))
+          << testing::PrintToString(std::wstring(kOtherLogs[i]));
+    }
+  }
+  ProductKeyGuard guard_{{L"EnableDebug", L"Version"}};
+  Program app_;
+  std::vector<std::string> otherLogs_;
+};
+
+TEST_F(VantoraTest, StartsFullScreenLogsItsStartAndOkEndsIt) {
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  int bar = 26 * Factor();
+
+  // Borderless below the taskbar, soft-key bar along the bottom.
+  RECT rc;
+  GetWindowRect(hwnd, &rc);
+  EXPECT_EQ(0, rc.left);
+  EXPECT_EQ(bar, rc.top);
+  EXPECT_EQ(ScreenWidth(), rc.right);
+  EXPECT_EQ(ScreenHeight() - bar, rc.bottom);
+  HWND menuBar = FindWindowW(L"menu_worker", NULL);
+  ASSERT_NE(nullptr, menuBar);
+  EXPECT_EQ(hwnd, GetWindow(menuBar, GW_OWNER));
+  GetWindowRect(menuBar, &rc);
+  EXPECT_EQ(ScreenHeight() - bar, rc.top);
+  EXPECT_EQ(ScreenHeight(), rc.bottom);
+
+  // The page area is the page background, every pixel of it.
+  RECT page = {0, bar, ScreenWidth(), ScreenHeight() - bar};
+  int area = (page.right - page.left) * (page.bottom - page.top);
+  EXPECT_TRUE(ScreenShows([&](const ScreenShot &s) { return s.Count(page, kBackground) == area; }));
+
+  Command(hwnd, 30003);
+  EXPECT_EQ(0u, app_.Wait(10000));
+  std::vector<std::wstring> lines = ReadLogLines(kLog);
+  ExpectInOrder(lines, {L"Vantora app start.", L"Screen size=" + std::to_wstring(ScreenWidth()) + L"x" +
+                                                   std::to_wstring(ScreenHeight()) + L".",
+                        L"Platform: [POCKET PC].", L"Taskbar 0x", L"Monitor running [NO]", L"Menubar: 0x",
+                        L"Window [VANTORA][Vantora] 0x", L"Refresh timer set [3500 ms]", L"App terminating."});
+  const std::wstring *taskbar = FindLine(lines, L"Taskbar 0x");
+  ASSERT_NE(nullptr, taskbar);
+  EXPECT_NE(std::wstring::npos, taskbar->find(L" height = " + std::to_wstring(bar))) << *taskbar;
+  EXPECT_FALSE(StartsWith(*taskbar, L"Taskbar 0x0 "));
+  EXPECT_EQ(nullptr, FindLine(lines, L"Menubar: 0x0"));
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(L"App terminating.", lines.back());
+  ExpectOtherLogsUntouched();
+}
+
+TEST_F(VantoraTest, SecondStartBringsTheFirstForwardAndWritesNothingElse) {
+  HWND first = Start();
+  ASSERT_NE(nullptr, first);
+  WaitUntil([] { return FindLine(ReadLogLines(kLog), L"Refresh timer set") != nullptr; }, 5000);
+  // Something else in front.
+  SetForegroundWindow(FindWindowW(L"DesktopExplorerWindow", L"Desktop"));
+  WaitUntil([&] { return GetForegroundWindow() != first; }, 2000);
+  size_t before = ReadLogLines(kLog).size();
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEST_PRODUCT_KEY, 0, KEY_READ, &key));
+  DWORD valuesBefore = 0;
+  RegQueryInfoKeyW(key, NULL, NULL, NULL, NULL, NULL, NULL, &valuesBefore, NULL, NULL, NULL, NULL);
+
+  Program second;
+  ASSERT_TRUE(second.Start(InstalledProgram(L"Vantora.exe")));
+  EXPECT_EQ(0u, second.Wait(10000));
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 3000));
+  std::vector<std::wstring> lines = ReadLogLines(kLog);
+  ASSERT_EQ(before + 2, lines.size());
+  EXPECT_EQ(L"Vantora app start.", lines[before]);
+  EXPECT_EQ(L"Duplicate instance found, set focus on first and exit. ", lines[before + 1]);
+  DWORD valuesAfter = 0;
+  RegQueryInfoKeyW(key, NULL, NULL, NULL, NULL, NULL, NULL, &valuesAfter, NULL, NULL, NULL, NULL);
+  RegCloseKey(key);
+  EXPECT_EQ(valuesBefore, valuesAfter);
+  EXPECT_TRUE(IsWindow(first));
+  ExpectOtherLogsUntouched();
+}
+
+TEST_F(VantoraTest, AboutOverlayShowsOverThePageAndOkClosesIt) {
+  SetProductString(L"Version", L"3.1.4");
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  int f = Factor(), bar = 26 * f;
+  RECT band = {0, bar, ScreenWidth(), bar + 60 * f};
+  RECT below = {0, bar + 200 * f, ScreenWidth(), ScreenHeight() - bar};
+  auto purple = [&](const ScreenShot &s) { return s.Count(band, kProductColour); };
+  EXPECT_TRUE(ScreenShows([&](const ScreenShot &s) { return s.Pixel(5, bar + 5) == kBackground; }));
+  EXPECT_EQ(0, purple(ScreenShot()));
+
+  Command(hwnd, 206);
+  ASSERT_TRUE(ScreenShows([&](const ScreenShot &s) { return purple(s) > 100 * f; }));
+  ScreenShot about;
+  int shown = purple(about);
+  // The band holds the name (large, centred) and the version (small, at its bottom).
+  RECT nameRow = {0, bar + 15 * f, ScreenWidth(), bar + 45 * f};
+  RECT versionRow = {0, bar + 46 * f, ScreenWidth(), bar + 60 * f};
+  EXPECT_GT(about.Count(nameRow, kProductColour), about.Count(versionRow, kProductColour));
+  EXPECT_GT(about.Count(versionRow, kProductColour), 0);
+  int corner = (int)(below.right - below.left) * (below.bottom - below.top);
+  EXPECT_EQ(corner, about.Count(below, kBackground));  // nothing but background under the notices
+  RECT legal = {10 * f, bar + 60 * f, ScreenWidth() - 10 * f, bar + 140 * f};
+  EXPECT_GT(about.Count(legal, RGB(0, 0, 0)), 50);
+
+  // A second About changes nothing.
+  Command(hwnd, 206);
+  Sleep(300);
+  EXPECT_EQ(shown, purple(ScreenShot()));
+
+  Command(hwnd, 30003);
+  EXPECT_TRUE(ScreenShows([&](const ScreenShot &s) { return purple(s) == 0; }));
+  EXPECT_TRUE(IsWindow(hwnd));
+  Command(hwnd, 30003);
+  EXPECT_EQ(0u, app_.Wait(10000));
+}
+
+TEST_F(VantoraTest, VersionFallsBackWhenMissingOrOfTheWrongType) {
+  // The version line differs between "3.1.4" and the fallback: the overlay reads the registry.
+  auto versionPixels = [&](void (*prepare)()) {
+    prepare();
+    HWND hwnd = Start();
+    int f = Factor(), bar = 26 * f;
+    RECT versionRow = {0, bar + 46 * f, ScreenWidth(), bar + 60 * f};
+    Command(hwnd, 206);
+    int n = 0;
+    ScreenShows([&](const ScreenShot &s) { return (n = s.Count(versionRow, kProductColour)) > 0; });
+    Sleep(200);
+    n = ScreenShot().Count(versionRow, kProductColour);
+    app_.Kill();
+    WaitWindowGone(hwnd, 5000);
+    return n;
+  };
+  int missing = versionPixels([] { DeleteProductValue(L"Version"); });
+  int wrongType = versionPixels([] { SetProductDword(L"Version", 7); });
+  int empty = versionPixels([] { SetProductString(L"Version", L""); });
+  int other = versionPixels([] { SetProductString(L"Version", L"10.20.30.40.50"); });
+  EXPECT_GT(missing, 0);
+  EXPECT_EQ(missing, wrongType);
+  EXPECT_EQ(missing, empty);
+  EXPECT_NE(missing, other);
+}
+
+TEST_F(VantoraTest, SoftKeyF1IsOk) {
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  PostMessageW(hwnd, WM_KEYDOWN, VK_F1, 1);
+  PostMessageW(hwnd, WM_KEYUP, VK_F1, 0xC0000001);
+  EXPECT_EQ(0u, app_.Wait(10000));
+}
+
+TEST_F(VantoraTest, BackKeyComesAsAHotKeyAndLeavesTheProgramRunning) {
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(hwnd, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  EXPECT_EQ((DWORD)STILL_ACTIVE, app_.Wait(500));
+  EXPECT_TRUE(IsWindow(hwnd));
+}
+
+TEST_F(VantoraTest, WithoutATaskbarStartUpWaitsAboutASecondAndFallsBack) {
+  HWND taskbar = FindWindowW(L"HHTaskbar", L"");
+  ASSERT_NE(nullptr, taskbar);
+  PostMessageW(taskbar, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitWindowGone(taskbar, 5000));
+
+  DWORD start = GetTickCount();
+  HWND hwnd = Start();
+  DWORD took = GetTickCount() - start;
+  ASSERT_NE(nullptr, hwnd);
+  // Ten lookups, 100 ms apart.
+  EXPECT_GE(took, 900u);
+  RECT rc;
+  GetWindowRect(hwnd, &rc);
+  EXPECT_EQ(0, rc.top);  // no taskbar: the work area is the whole screen
+  Command(hwnd, 30003);
+  EXPECT_EQ(0u, app_.Wait(10000));
+  const std::wstring *line = FindLine(ReadLogLines(kLog), L"Taskbar ");
+  ASSERT_NE(nullptr, line);
+  EXPECT_EQ(L"Taskbar 0x0 height = " + std::to_wstring(26 * Factor()), *line);
+}
+
+TEST_F(VantoraTest, DebugSwitchOffWritesNoLog) {
+  SetProductDword(L"EnableDebug", 0);
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  Command(hwnd, 30003);
+  EXPECT_EQ(0u, app_.Wait(10000));
+  EXPECT_FALSE(FileExists(kLog));
+  ExpectOtherLogsUntouched();
+}
+
+}  // namespace

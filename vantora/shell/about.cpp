@@ -20,7 +20,9 @@ void DrawAboutOverlay(HDC dc, const RECT *client) {
 
   WCHAR version[256];
   ZeroMemory(version, sizeof(version));
-  ReadMachineSetting(PRODUCT_KEY, L"Version", REG_SZ, version, sizeof(version) - sizeof(WCHAR));
+  // A value of another type would land in the buffer as garbage text: only a string counts.
+  if (!ReadMachineSetting(PRODUCT_KEY, L"Version", REG_SZ, version, sizeof(version) - sizeof(WCHAR)))
+    version[0] = 0;
   version[ARRAYSIZE(version) - 1] = 0;
   if (!version[0]) lstrcpyW(version, DEFAULT_VERSION);
 
@@ -28,7 +30,9 @@ void DrawAboutOverlay(HDC dc, const RECT *client) {
   DrawTextInFont(ABOUT_FACE, 2 * ScaleY(14), 100, PRODUCT_COLOUR, dc, VANTORA_TITLE, &band,
                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   band = {0, 0, w, ScaleY(60)};
-  DrawTextInFont(ABOUT_FACE, ScaleY(14), 100, PRODUCT_COLOUR, dc, version, &band, DT_CENTER | DT_BOTTOM);
+  // DT_BOTTOM places text only on a single line; without it the version would sit at the band's top.
+  DrawTextInFont(ABOUT_FACE, ScaleY(14), 100, PRODUCT_COLOUR, dc, version, &band,
+                 DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
   RECT legal = {ScaleX(10), ScaleY(60), w - ScaleX(10), ScaleY(140)};
   DrawTextInFont(ABOUT_FACE, ScaleY(13), 100, RGB(0, 0, 0), dc, kLegalNotice, &legal, DT_CENTER | DT_WORDBREAK);
   RECT maker = {0, ScaleY(170), w, ScaleY(190)};
