@@ -2,6 +2,8 @@
 //   devtool wait-window CLASS [TITLE] [TIMEOUT_MS]   exit 0 once the window exists, 1 on timeout
 //   devtool close-window CLASS [TITLE]                asks the window to close, exit 1 when absent
 //   devtool screenshot FILE.bmp                       the whole screen as a 24-bit BMP
+//   devtool scale-ui FACTOR                           menu, message box and caption fonts for the
+//                                                     screen's layout factor (1 or 2), saved
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
@@ -46,6 +48,26 @@ static int Screenshot(const wchar_t *file) {
   return ok ? 0 : 1;
 }
 
+// A high-resolution handheld draws its menus and message boxes at twice the size.
+static int ScaleUi(int factor) {
+  if (factor < 1 || factor > 4) return 2;
+  NONCLIENTMETRICSW ncm = {};
+  ncm.cbSize = sizeof(ncm);
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) return 1;
+  LOGFONTW *fonts[] = {&ncm.lfMenuFont, &ncm.lfMessageFont, &ncm.lfStatusFont, &ncm.lfCaptionFont,
+                       &ncm.lfSmCaptionFont};
+  for (LOGFONTW *f : fonts) {
+    f->lfHeight = -12 * factor;
+    lstrcpyW(f->lfFaceName, L"Tahoma");
+  }
+  ncm.iMenuHeight = 20 * factor;
+  ncm.iCaptionHeight = 20 * factor;
+  ncm.iScrollWidth = ncm.iScrollHeight = 14 * factor;
+  return SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, ncm.cbSize, &ncm, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)
+             ? 0
+             : 1;
+}
+
 int wmain(int argc, wchar_t **argv) {
   if (argc < 3) return 2;
   if (!wcscmp(argv[1], L"wait-window")) {
@@ -61,5 +83,6 @@ int wmain(int argc, wchar_t **argv) {
     return hwnd && PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
   }
   if (!wcscmp(argv[1], L"screenshot")) return Screenshot(argv[2]);
+  if (!wcscmp(argv[1], L"scale-ui")) return ScaleUi(_wtoi(argv[2]));
   return 2;
 }
