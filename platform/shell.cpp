@@ -337,11 +337,14 @@ BOOL GetStoreInformation(LPSTORE_INFORMATION info) {
   ULARGE_INTEGER callerFree, total, totalFree;
   if (!WmDevicePath(L"\\", root, MAX_PATH) || !GetDiskFreeSpaceExW(root, &callerFree, &total, &totalFree))
     return FALSE;
-  // A host volume is far larger than any object store: cap the size and keep the used space exact,
-  // since callers show size minus free.
-  ULONGLONG used = total.QuadPart > totalFree.QuadPart ? total.QuadPart - totalFree.QuadPart : 0;
-  ULONGLONG size = total.QuadPart < 0xFFFFFFFFull ? total.QuadPart : 0xFFFFFFFFull;
-  info->dwStoreSize = (DWORD)size;
-  info->dwFreeSize = (DWORD)(size > used ? size - used : 0);
+  // A host volume may be far larger than any object store: cap the size and keep the share in use,
+  // so the store reads neither full nor empty.
+  if (total.QuadPart <= 0xFFFFFFFFull) {
+    info->dwStoreSize = (DWORD)total.QuadPart;
+    info->dwFreeSize = (DWORD)(totalFree.QuadPart < total.QuadPart ? totalFree.QuadPart : total.QuadPart);
+  } else {
+    info->dwStoreSize = 0xFFFFFFFF;
+    info->dwFreeSize = (DWORD)((double)totalFree.QuadPart / (double)total.QuadPart * 4294967295.0);
+  }
   return TRUE;
 }

@@ -1,13 +1,18 @@
 // The emulated handheld's shell: the taskbar across the top of the screen (Start, the foreground
 // window's title, a clock, the smart-minimise button) and the Today screen behind every program.
+// At boot it starts the StartUp folder's shortcuts; the off key (223) puts the device to sleep.
+//   hhshell [-nostartup]
 #include <windows.h>
+#include <shellapi.h>
 #include <strsafe.h>
 #include "device_profile.h"
 #include "wm.h"
+#include "wm_shell.h"
 
 namespace {
 
 const UINT_PTR kFollowTimer = 1;
+const DWORD kOffKey = 223;
 
 struct ShellState {
   HINSTANCE instance;
@@ -18,6 +23,9 @@ struct ShellState {
   WCHAR shownTitle[128];
   WCHAR shownClock[16];
   bool minimisePressed;
+  HWND sleep;            // black, topmost, covering the screen while the device sleeps
+  HHOOK keyHook;
+  DWORD wakeKey;         // the key that woke the device: its release is not passed on either
 } g_Shell;
 
 void MeasureScreen() {
@@ -126,6 +134,7 @@ void FollowForeground() {
   StringCchPrintfW(clock, ARRAYSIZE(clock), L"%d:%02d", now.wHour, now.wMinute);
   if (current != g_Shell.shownWindow || lstrcmpW(title, g_Shell.shownTitle) || lstrcmpW(clock, g_Shell.shownClock)) {
     g_Shell.shownWindow = current;
+    SetPropW(g_Shell.taskbar, DEVICE_SHOWN_WINDOW_PROP, (HANDLE)current);
     StringCchCopyW(g_Shell.shownTitle, ARRAYSIZE(g_Shell.shownTitle), title);
     StringCchCopyW(g_Shell.shownClock, ARRAYSIZE(g_Shell.shownClock), clock);
     InvalidateRect(g_Shell.taskbar, NULL, FALSE);
@@ -184,8 +193,11 @@ LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+      // A rotation: the taskbar and Today follow the new screen.
       PlaceWindows();
       InvalidateRect(hwnd, NULL, FALSE);
+      InvalidateRect(g_Shell.today, NULL, FALSE);
       return 0;
     case WM_CLOSE:
       // Closing the taskbar ends the shell.
@@ -237,9 +249,119 @@ LRESULT CALLBACK TodayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+// ---- Sleep: the off key darkens the screen until the next tap or key ----
+
+void GoToSleep() {
+  if (!g_Shell.sleep) {
+    g_Shell.sleep = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, DEVICE_SLEEP_CLASS, L"",
+                                    WS_POPUP, 0, 0, 0, 0, NULL, NULL, g_Shell.instance, NULL);
+    if (!g_Shell.sleep) return;
+  }
+  MeasureScreen();
+  SetWindowPos(g_Shell.sleep, HWND_TOPMOST, 0, 0, g_Shell.width, g_Shell.height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+bool Asleep() { return g_Shell.sleep && IsWindowVisible(g_Shell.sleep); }
+
+void Wake() {
+  if (g_Shell.sleep) ShowWindow(g_Shell.sleep, SW_HIDE);
+}
+
+LRESULT CALLBACK SleepProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      FillRect(dc, &ps.rcPaint, (HBRUSH)GetStockObject(BLACK_BRUSH));
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATEANDEAT;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      Wake();
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// Keys of the whole device pass here first: the off key is the shell's, and while asleep a key only
+// wakes the device.
+LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION) {
+    const KBDLLHOOKSTRUCT *key = (const KBDLLHOOKSTRUCT *)lp;
+    bool up = wp == WM_KEYUP || wp == WM_SYSKEYUP;
+    if (Asleep()) {
+      if (!up) {
+        g_Shell.wakeKey = key->vkCode;
+        Wake();
+      }
+      return 1;
+    }
+    if (up && g_Shell.wakeKey == key->vkCode) {
+      g_Shell.wakeKey = 0;
+      return 1;
+    }
+    if (key->vkCode == kOffKey) {
+      if (up) GoToSleep();
+      return 1;
+    }
+  }
+  return CallNextHookEx(g_Shell.keyHook, code, wp, lp);
+}
+
+// ---- StartUp ----
+
+// Starts one command line of a shortcut: a program (quoted when it holds spaces) and its arguments.
+void StartCommand(const WCHAR *command, const WCHAR *folder) {
+  WCHAR program[MAX_PATH] = L"", path[MAX_PATH];
+  const WCHAR *args = L"";
+  while (*command == L' ') command++;
+  if (*command == L'"') {
+    const WCHAR *close = wcschr(command + 1, L'"');
+    if (!close) return;
+    StringCchCopyNW(program, MAX_PATH, command + 1, close - command - 1);
+    args = close + 1;
+  } else {
+    const WCHAR *space = wcschr(command, L' ');
+    StringCchCopyNW(program, MAX_PATH, command, space ? (size_t)(space - command) : wcslen(command));
+    args = space ? space : L"";
+  }
+  while (*args == L' ') args++;
+  if (!program[0] || !WmDevicePath(program, path, MAX_PATH)) return;
+  ShellExecuteW(NULL, NULL, path, args[0] ? args : NULL, folder, SW_SHOWNORMAL);
+}
+
+// Every shortcut of the StartUp folder, once per boot; other files there are opened as they are.
+void RunStartupFolder() {
+  WCHAR folder[MAX_PATH], pattern[MAX_PATH];
+  if (!WmGetSpecialFolderPath(NULL, folder, CSIDL_STARTUP, TRUE)) return;
+  if (FAILED(StringCchPrintfW(pattern, MAX_PATH, L"%s\\*", folder))) return;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(pattern, &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) continue;
+    WCHAR file[MAX_PATH], target[MAX_PATH];
+    if (FAILED(StringCchPrintfW(file, MAX_PATH, L"%s\\%s", folder, fd.cFileName))) continue;
+    const WCHAR *dot = wcsrchr(fd.cFileName, L'.');
+    if (dot && !lstrcmpiW(dot, L".lnk")) {
+      if (SHGetShortcutTarget(file, target, MAX_PATH)) StartCommand(target, folder);
+    } else if (!lstrcmpiW(fd.cFileName, L"desktop.ini")) {
+      continue;
+    } else {
+      ShellExecuteW(NULL, NULL, file, NULL, folder, SW_SHOWNORMAL);
+    }
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
   if (FindWindowW(DEVICE_TASKBAR_CLASS, L"")) return 0;
   g_Shell.instance = instance;
   MeasureScreen();
@@ -253,6 +375,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   wc.lpfnWndProc = TaskbarProc;
   wc.lpszClassName = DEVICE_TASKBAR_CLASS;
   RegisterClassW(&wc);
+  wc.lpfnWndProc = SleepProc;
+  wc.lpszClassName = DEVICE_SLEEP_CLASS;
+  RegisterClassW(&wc);
 
   g_Shell.today = CreateWindowExW(0, DEVICE_TODAY_CLASS, DEVICE_TODAY_TITLE, WS_POPUP | WS_VISIBLE, 0,
                                   g_Shell.barHeight, g_Shell.width, g_Shell.height - g_Shell.barHeight, NULL,
@@ -263,11 +388,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (!g_Shell.today || !g_Shell.taskbar) return 1;
   FollowForeground();
   SetTimer(g_Shell.taskbar, kFollowTimer, 250, NULL);
+  g_Shell.keyHook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyHook, instance, 0);
+  CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  if (!cmdLine || !wcsstr(cmdLine, L"-nostartup")) RunStartupFolder();
 
   MSG msg;
   while (GetMessageW(&msg, NULL, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  if (g_Shell.keyHook) UnhookWindowsHookEx(g_Shell.keyHook);
   return 0;
 }

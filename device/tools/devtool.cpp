@@ -1,10 +1,13 @@
 // Small commands the device scripts run inside the device:
 //   devtool wait-window CLASS [TITLE] [TIMEOUT_MS]   exit 0 once the window exists, 1 on timeout
 //   devtool close-window CLASS [TITLE]                asks the window to close, exit 1 when absent
+//   devtool find-window CLASS [TITLE]                 exit 0 when the window exists, 1 when not
 //   devtool screenshot FILE.bmp                       the whole screen as a 24-bit BMP
+//   devtool rotate toggle|portrait|landscape|WxH      turn the screen, tell every window; prints WxH
 //   devtool scale-ui FACTOR                           menu, message box and caption fonts for the
 //                                                     screen's layout factor (1 or 2), saved
 #include <windows.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
@@ -68,6 +71,41 @@ static int ScaleUi(int factor) {
              : 1;
 }
 
+static BOOL CALLBACK TellSettingChange(HWND hwnd, LPARAM) {
+  DWORD_PTR result;
+  // As the handheld does on a rotation; a hung window does not stop the others hearing of it.
+  SendMessageTimeoutW(hwnd, WM_SETTINGCHANGE, 0x3002 /* SETTINGCHANGE_RESET */, 0, SMTO_ABORTIFHUNG, 2000, &result);
+  return TRUE;
+}
+
+static int Rotate(const wchar_t *how) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN), nw = h, nh = w;
+  if (!wcscmp(how, L"portrait")) {
+    nw = w < h ? w : h;
+    nh = w < h ? h : w;
+  } else if (!wcscmp(how, L"landscape")) {
+    nw = w > h ? w : h;
+    nh = w > h ? h : w;
+  } else if (wcscmp(how, L"toggle") && swscanf(how, L"%dx%d", &nw, &nh) != 2) {
+    fprintf(stderr, "unknown rotation\n");
+    return 2;
+  }
+  if (nw != w || nh != h) {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = nw;
+    mode.dmPelsHeight = nh;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (ChangeDisplaySettingsExW(NULL, &mode, NULL, 0, NULL) != DISP_CHANGE_SUCCESSFUL) {
+      fprintf(stderr, "a %dx%d screen cannot turn to %dx%d while it runs\n", w, h, nw, nh);
+      return 3;
+    }
+    EnumWindows(TellSettingChange, 0);
+  }
+  printf("%dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  return 0;
+}
+
 int wmain(int argc, wchar_t **argv) {
   if (argc < 3) return 2;
   if (!wcscmp(argv[1], L"wait-window")) {
@@ -82,7 +120,9 @@ int wmain(int argc, wchar_t **argv) {
     HWND hwnd = FindArgWindow(argc, argv);
     return hwnd && PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
   }
+  if (!wcscmp(argv[1], L"find-window")) return FindArgWindow(argc, argv) ? 0 : 1;
   if (!wcscmp(argv[1], L"screenshot")) return Screenshot(argv[2]);
+  if (!wcscmp(argv[1], L"rotate")) return Rotate(argv[2]);
   if (!wcscmp(argv[1], L"scale-ui")) return ScaleUi(_wtoi(argv[2]));
   return 2;
 }

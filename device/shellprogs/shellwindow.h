@@ -1,0 +1,31 @@
+// What the device's small shell programs share: one full-screen window holding one child control,
+// kept to the work area when the screen rotates, closed by the Back key.
+#pragma once
+#include <windows.h>
+#include "wm.h"
+
+inline void FitToWorkArea(HWND hwnd) {
+  RECT work;
+  if (WmGetWorkArea(&work))
+    SetWindowPos(hwnd, NULL, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+inline HFONT ShellProgramFont(void) {
+  return CreateFontW(-(WmBarHeight() * 9 / 20), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                     ANTIALIASED_QUALITY, 0, L"Tahoma");
+}
+
+// The message loop; Escape (the Back key) anywhere in the window closes it.
+inline int RunShellProgram(HWND main) {
+  MSG msg;
+  while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+      PostMessageW(main, WM_CLOSE, 0, 0);
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return (int)msg.wParam;
+}
