@@ -241,6 +241,22 @@ TEST_F(VantoraTest, WithoutATaskbarStartUpWaitsAboutASecondAndFallsBack) {
   EXPECT_EQ(L"Taskbar 0x0 height = " + std::to_wstring(26 * Factor()), *line);
 }
 
+TEST_F(VantoraTest, RunsWithoutAnInstallationFolder) {
+  // No InstallPath: no strings, no pictures, no help; the program still starts, shows and ends.
+  ProductKeyGuard install({L"InstallPath"});
+  DeleteProductValue(L"InstallPath");
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  int bar = 26 * Factor();
+  RECT page = {0, bar, ScreenWidth(), ScreenHeight() - bar};
+  EXPECT_TRUE(ScreenShows([&](const ScreenShot &s) { return s.Pixel(page.right / 2, page.bottom / 2) == kBackground; }));
+  Command(hwnd, 206);
+  EXPECT_TRUE(ScreenShows([&](const ScreenShot &s) { return s.Count(page, kProductColour) > 0; }));
+  Command(hwnd, 30003);
+  Command(hwnd, 30003);
+  EXPECT_EQ(0u, app_.Wait(10000));
+}
+
 TEST_F(VantoraTest, DebugSwitchOffWritesNoLog) {
   SetProductDword(L"EnableDebug", 0);
   HWND hwnd = Start();
