@@ -38,3 +38,24 @@ struct TaskList {
 
 // The program's one task list.
 extern TaskList g_TaskList;
+
+struct TaskDatabase;
+
+// Rebuilds the list from the running processes, their top-level windows and the task database:
+// windowedOnly keeps only processes with a top-level window, visibleOnly only those with a visible
+// titled one (database programs are always kept, as rows with process id 0 when not running), icons
+// fetches each row's small icon. 0 (and an empty list) when no process snapshot could be taken.
+// The table holds MAX_TASKS rows: processes beyond that are left out, and so are database programs
+// that find no room.
+int BuildTaskList(TaskList *list, int windowedOnly, int visibleOnly, int icons);
+// The same with a given database instead of the program's own.
+int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons);
+// Appends one row (the program browser's way of adding a program that is not running). 0 when the
+// table is full.
+int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindow, int visible, int running, int icons,
+                 LPCWSTR path, LPCWSTR exeName, LPCWSTR title, int priority, int inDatabase);
+// Destroys the rows' icons and empties the list.
+void ClearTaskList(TaskList *list);
+
+// 1 for the processes of the system that must never be closed, started or stopped (case ignored).
+int IsSystemProcess(LPCWSTR exeName);

@@ -1,0 +1,55 @@
+// The handheld layer for processes, threads and top-level windows: what the task code expects of the
+// handheld's kernel over desktop Win32.
+#pragma once
+#include <windows.h>
+
+// ---- Thread priority levels ------------------------------------------------------------------------
+
+// The handheld's eight levels: 0 time critical, 1 highest, 2 above normal, 3 normal, 4 below normal,
+// 5 lowest, 6 above idle, 7 idle.
+#define WM_PRIORITY_LEVELS 8
+
+// Sets a thread (by id, as the handheld hands out thread ids as handles) to a level 0..7. The host
+// scheduler gets the nearest priority it knows; level 6, which the host lacks, is recorded by the
+// layer so that reading it back gives 6 again. FALSE for a bad level or a thread that cannot be opened.
+BOOL WmSetThreadPriority(DWORD threadId, int level);
+// The level of a thread 0..7, or THREAD_PRIORITY_ERROR_RETURN when the thread cannot be read.
+int WmGetThreadPriority(DWORD threadId);
+// The host priority a level runs at (THREAD_PRIORITY_TIME_CRITICAL ... THREAD_PRIORITY_IDLE);
+// THREAD_PRIORITY_ERROR_RETURN for a bad level.
+int WmHostPriorityOfLevel(int level);
+// GetThreadTimes of a thread given by id.
+BOOL WmGetThreadTimes(DWORD threadId, FILETIME *creation, FILETIME *exit, FILETIME *kernel, FILETIME *user);
+
+// ---- Access to other processes -------------------------------------------------------------------
+
+// The handheld asks for permission to touch another process's memory; the host grants access by user,
+// so these only keep the value the caller set, and the caller's save/restore pairs round-trip.
+DWORD SetProcPermissions(DWORD newPermissions);
+DWORD GetCurrentPermissions(void);
+
+// Full path of a process's executable (the handheld's GetModuleFileName with a process handle). The
+// handle needs PROCESS_QUERY_LIMITED_INFORMATION. Returns the length, 0 (empty text) when the path
+// cannot be read or does not fit.
+DWORD WmGetModuleFileName(HANDLE process, LPWSTR path, DWORD chars);
+
+// ---- Memory ----------------------------------------------------------------------------------------
+
+// Heap use of a process in bytes, 0 when it cannot be measured. The host cannot list another
+// process's heaps, so the measure is the process's private memory in use (its heaps plus thread
+// stacks and other private allocations, as far as they have been written to), not the sum of heap
+// blocks: a few megabytes more than the heaps alone, growing with what the program allocates and
+// falling when it frees, which is what the callers compare. No block limit applies.
+SIZE_T WmGetProcessHeapUsage(DWORD processId);
+
+// The object store of the device: its root drive. 64-bit, since a host drive exceeds the handheld's
+// 32-bit fields.
+BOOL WmGetStoreInformation(ULONGLONG *storeSize, ULONGLONG *freeSize);
+
+// ---- Top-level windows ------------------------------------------------------------------------------
+
+// Calls visit for every top-level window in z-order, first (topmost) to last, until it returns FALSE.
+// The walk works on a list taken at the start, so a window that closes meanwhile does not cut it short.
+// Returns the number of windows visited.
+typedef BOOL (*WmWindowVisitor)(HWND hwnd, void *context);
+int WmWalkTopLevelWindows(WmWindowVisitor visit, void *context);

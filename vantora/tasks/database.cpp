@@ -1,0 +1,130 @@
+// The task database file: save and load of "Settings.db".
+#include "database.h"
+#include "tasklist.h"
+#include "debuglog.h"
+#include "paths.h"
+#include <strsafe.h>
+
+TaskDatabase g_TaskDatabase;
+
+namespace {
+
+// Copies at most chars characters of text; the rest of the field stays zero.
+void CopyField(WCHAR *field, size_t chars, LPCWSTR text) {
+  for (size_t i = 0; i < chars && text[i]; i++) field[i] = text[i];
+}
+
+BOOL WriteAll(HANDLE file, const void *data, DWORD size) {
+  DWORD written = 0;
+  return WriteFile(file, data, size, &written, NULL) && written == size;
+}
+
+BOOL ReadAll(HANDLE file, void *data, DWORD size) {
+  DWORD read = 0;
+  return ReadFile(file, data, size, &read, NULL) && read == size;
+}
+
+}  // namespace
+
+void RecordText(const WCHAR field[TASK_RECORD_NAME_CHARS], WCHAR out[TASK_RECORD_NAME_CHARS + 1]) {
+  int i = 0;
+  for (; i < TASK_RECORD_NAME_CHARS && field[i]; i++) out[i] = field[i];
+  out[i] = 0;
+}
+
+LPCWSTR TaskDatabasePath(void) {
+  // The module folder ends with a backslash; JoinPath adds its own.
+  WCHAR folder[MAX_PATH];
+  if (FAILED(StringCchCopyW(folder, ARRAYSIZE(folder), g_Paths.moduleFolder))) folder[0] = 0;
+  size_t len = wcslen(folder);
+  if (len && folder[len - 1] == L'\\') folder[len - 1] = 0;
+  if (!folder[0]) {
+    static WCHAR none[1];
+    none[0] = 0;
+    return none;
+  }
+  return JoinPath(folder, L"", TASK_DATABASE_FILE);
+}
+
+void FillTaskDatabase(TaskDatabase *database, const TaskList *list) {
+  ZeroMemory(database, sizeof(*database));
+  for (int i = 0; i < list->count && i < MAX_TASKS; i++) {
+    const TaskEntry *row = &list->entries[i];
+    if (!row->inDatabase) continue;
+    if (database->count >= MAX_TASK_RECORDS) break;
+    TaskRecord *record = &database->records[database->count++];
+    CopyField(record->path, TASK_RECORD_PATH_CHARS - 1, row->path);
+    CopyField(record->exeName, TASK_RECORD_NAME_CHARS, row->exeName);
+    CopyField(record->title, TASK_RECORD_NAME_CHARS, row->title);
+    record->priority = (SHORT)row->priority;
+  }
+}
+
+int WriteTaskDatabase(LPCWSTR path, const TaskDatabase *database) {
+  if (!path || !path[0]) return 0;
+  WORD count = database->count <= MAX_TASK_RECORDS ? database->count : MAX_TASK_RECORDS;
+  // Written beside the file and moved over it once complete: a reader never meets half a file and a
+  // failed write leaves the old database in place.
+  WCHAR temp[MAX_PATH];
+  if (FAILED(StringCchPrintfW(temp, ARRAYSIZE(temp), L"%s.new", path))) return 0;
+  HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BOOL ok = WriteAll(file, &count, sizeof(count));
+  for (WORD i = 0; ok && i < count; i++) ok = WriteAll(file, &database->records[i], sizeof(TaskRecord));
+  if (!CloseHandle(file)) ok = FALSE;
+  if (ok) ok = MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (ok) {
+    WriteDebugLog(LOG_GUI, L"Settings.db write data [%d tasks].", (int)count);
+  } else {
+    WriteDebugLog(LOG_GUI, L"Settings.db not written [error %u].", (unsigned)GetLastError());
+    DeleteFileW(temp);
+  }
+  return ok ? 1 : 0;
+}
+
+int ReadTaskDatabase(LPCWSTR path, TaskDatabase *database, int channel, LPCWSTR countFormat, LPCWSTR recordFormat) {
+  ZeroMemory(database, sizeof(*database));
+  if (!path || !path[0]) return 0;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  WORD stored = 0;
+  if (!ReadAll(file, &stored, sizeof(stored))) stored = 0;
+  // A count beyond the table comes from a file this program did not write: the first records only.
+  WORD wanted = stored <= MAX_TASK_RECORDS ? stored : MAX_TASK_RECORDS;
+  WriteDebugLog(channel, countFormat, (int)wanted);
+  WORD count = 0;
+  for (; count < wanted; count++) {
+    TaskRecord *record = &database->records[count];
+    // A file that ends inside a record ends the database before it.
+    if (!ReadAll(file, record, sizeof(TaskRecord))) {
+      ZeroMemory(record, sizeof(TaskRecord));
+      break;
+    }
+    record->path[TASK_RECORD_PATH_CHARS - 1] = 0;
+    if (record->priority < 0) record->priority = 0;
+    if (record->priority > 7) record->priority = 7;
+    WCHAR name[TASK_RECORD_NAME_CHARS + 1];
+    RecordText(record->exeName, name);
+    WriteDebugLog(channel, recordFormat, (int)count, name, (int)record->priority);
+  }
+  database->count = count;
+  CloseHandle(file);
+  return 1;
+}
+
+int SaveSettings(void) {
+  WriteDebugLog(LOG_GUI, L"+SaveSettings call.");
+  FillTaskDatabase(&g_TaskDatabase, &g_TaskList);
+  int ok = WriteTaskDatabase(TaskDatabasePath(), &g_TaskDatabase);
+  WriteDebugLog(LOG_GUI, L"-SaveSettings done.");
+  return ok;
+}
+
+int LoadSettings(void) {
+  WriteDebugLog(LOG_GUI, L"+LoadSettings call.");
+  int ok = ReadTaskDatabase(TaskDatabasePath(), &g_TaskDatabase, LOG_GUI, L"Settings.db read data [%d tasks] in DB.",
+                            L"[%d][%s][setprio=%d]");
+  WriteDebugLog(LOG_GUI, L"-LoadSettings done.");
+  return ok;
+}

@@ -1,0 +1,195 @@
+// The task list: running processes and their chosen top-level windows, merged with the task database.
+#include "tasklist.h"
+#include "database.h"
+#include "debuglog.h"
+#include "wm_process.h"
+#include <strsafe.h>
+#include <tlhelp32.h>
+
+TaskList g_TaskList;
+
+namespace {
+
+bool PassesFilter(const TaskEntry *row, int windowedOnly, int visibleOnly) {
+  return (!windowedOnly || row->hasWindow) && (!visibleOnly || row->visible);
+}
+
+void FetchIcon(TaskEntry *row) {
+  ZeroMemory(&row->icon, sizeof(row->icon));
+  // By attributes: the shell picks the icon by the name alone and need not read the file, and a row
+  // with an empty path gets the shell's default icon.
+  SHGetFileInfoW(row->path, FILE_ATTRIBUTE_NORMAL, &row->icon, sizeof(row->icon),
+                 SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+}
+
+void ReadProcessPath(DWORD processId, WCHAR *path, DWORD chars) {
+  path[0] = 0;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) return;
+  WmGetModuleFileName(process, path, chars);
+  CloseHandle(process);
+}
+
+struct WindowWalk {
+  TaskList *list;
+  int visibleOnly;
+};
+
+TaskEntry *FindRunningRow(TaskList *list, DWORD processId) {
+  for (int i = 0; i < list->count; i++)
+    if (list->entries[i].processId == processId) return &list->entries[i];
+  return NULL;
+}
+
+// Gives the window to its process's row; a later window of the same process replaces an earlier one.
+BOOL VisitWindow(HWND hwnd, void *context) {
+  WindowWalk *walk = (WindowWalk *)context;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(hwnd, &processId);
+  TaskEntry *row = processId ? FindRunningRow(walk->list, processId) : NULL;
+  if (!row) return TRUE;
+  // Owned windows (dialogs, menus) stand for their owner, which is visited itself.
+  if (GetParent(hwnd)) return TRUE;
+  WCHAR className[TASK_TEXT_CHARS] = L"";
+  GetClassNameW(hwnd, className, ARRAYSIZE(className));
+  // The input method's helper windows belong to every program with a window.
+  if (!lstrcmpiW(className, L"Ime")) return TRUE;
+  WCHAR title[TASK_TEXT_CHARS] = L"";
+  // Read without a message, so that a program that does not answer cannot hold up the list.
+  InternalGetWindowText(hwnd, title, ARRAYSIZE(title));
+  if (walk->visibleOnly && !title[0]) return TRUE;
+  row->hasWindow = 1;
+  row->visible = IsWindowVisible(hwnd) ? 1 : 0;
+  row->window = hwnd;
+  StringCchCopyW(row->className, TASK_TEXT_CHARS, className);
+  StringCchCopyW(row->title, TASK_TEXT_CHARS, title);
+  return TRUE;
+}
+
+// Keeps, in order, the rows that pass the filter or are in the database.
+void CompactRows(TaskList *list, int windowedOnly, int visibleOnly) {
+  int kept = 0;
+  for (int i = 0; i < list->count; i++) {
+    TaskEntry *row = &list->entries[i];
+    if (!PassesFilter(row, windowedOnly, visibleOnly) && !row->inDatabase) {
+      if (row->icon.hIcon) DestroyIcon(row->icon.hIcon);
+      continue;
+    }
+    if (kept != i) list->entries[kept] = *row;
+    kept++;
+  }
+  list->count = kept;
+}
+
+void AddRunningProcesses(TaskList *list, HANDLE snapshot) {
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  BOOL logged = FALSE;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    // Id 0 means "not running" in the list; the host's idle process is no program.
+    if (!entry.th32ProcessID) continue;
+    if (list->count >= MAX_TASKS) {
+      if (!logged) WriteDebugLog(LOG_GUI, L"Task list full [%d rows], further processes left out.", MAX_TASKS);
+      logged = TRUE;
+      break;
+    }
+    TaskEntry *row = &list->entries[list->count++];
+    ZeroMemory(row, sizeof(*row));
+    StringCchCopyW(row->exeName, TASK_TEXT_CHARS, entry.szExeFile);
+    StringCchCopyW(row->displayName, TASK_TEXT_CHARS, entry.szExeFile);
+    row->system = (BYTE)IsSystemProcess(row->exeName);
+    row->processId = entry.th32ProcessID;
+    ReadProcessPath(entry.th32ProcessID, row->path, TASK_TEXT_CHARS);
+    row->threadCount = entry.cntThreads;
+    row->priority = PRIORITY_LEVEL_NORMAL;
+    row->running = 1;
+  }
+}
+
+void MergeDatabase(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly) {
+  int records = database->count <= MAX_TASK_RECORDS ? database->count : MAX_TASK_RECORDS;
+  for (int r = 0; r < records; r++) {
+    const TaskRecord *record = &database->records[r];
+    WCHAR exeName[TASK_RECORD_NAME_CHARS + 1], title[TASK_RECORD_NAME_CHARS + 1];
+    RecordText(record->exeName, exeName);
+    RecordText(record->title, title);
+    TaskEntry *match = NULL;
+    for (int i = 0; i < list->count && !match; i++) {
+      TaskEntry *row = &list->entries[i];
+      int pass = PassesFilter(row, windowedOnly, visibleOnly) ? 1 : 0;
+      WriteDebugLog(LOG_GUI, L"[filter=%d] DB[%d][%s] compare with RunningTasks[%d][%s]", pass, r, exeName, i,
+                    row->exeName);
+      // Over the record field's width: a stored name of 20 characters stands for every longer one.
+      if (pass && !wcsncmp(row->exeName, exeName, TASK_RECORD_NAME_CHARS)) {
+        WriteDebugLog(LOG_GUI, L"found");
+        match = row;
+      }
+    }
+    if (match) {
+      match->priority = record->priority;
+      match->inDatabase = 1;
+      continue;
+    }
+    // Rows that stay out of the list make room for the programs the user chose.
+    if (list->count >= MAX_TASKS) CompactRows(list, windowedOnly, visibleOnly);
+    WCHAR path[TASK_RECORD_PATH_CHARS];
+    StringCchCopyW(path, ARRAYSIZE(path), record->path);
+    if (!AddTaskEntry(list, windowedOnly, visibleOnly, 1, 1, 0, 0, path, exeName, title, record->priority, 1))
+      WriteDebugLog(LOG_GUI, L"Task list full, DB[%d][%s] left out.", r, exeName);
+  }
+}
+
+}  // namespace
+
+void ClearTaskList(TaskList *list) {
+  for (int i = 0; i < list->count && i < MAX_TASKS; i++) {
+    if (list->entries[i].icon.hIcon) DestroyIcon(list->entries[i].icon.hIcon);
+    list->entries[i].icon.hIcon = NULL;
+  }
+  list->count = 0;
+}
+
+int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindow, int visible, int running, int icons,
+                 LPCWSTR path, LPCWSTR exeName, LPCWSTR title, int priority, int inDatabase) {
+  if (list->count < 0) list->count = 0;
+  if (list->count >= MAX_TASKS) return 0;
+  TaskEntry *row = &list->entries[list->count++];
+  ZeroMemory(row, sizeof(*row));
+  StringCchCopyW(row->path, TASK_TEXT_CHARS, path ? path : L"");
+  StringCchCopyW(row->exeName, TASK_TEXT_CHARS, exeName ? exeName : L"");
+  StringCchCopyW(row->displayName, TASK_TEXT_CHARS, row->exeName);
+  StringCchCopyW(row->title, TASK_TEXT_CHARS, title ? title : L"");
+  row->priority = priority;
+  row->inDatabase = inDatabase ? 1 : 0;
+  row->running = running ? 1 : 0;
+  row->hasWindow = hasWindow ? 1 : 0;
+  row->visible = visible ? 1 : 0;
+  row->system = (BYTE)IsSystemProcess(row->exeName);
+  if (icons && (PassesFilter(row, windowedOnly, visibleOnly) || row->inDatabase)) FetchIcon(row);
+  return 1;
+}
+
+int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons) {
+  ClearTaskList(list);
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  AddRunningProcesses(list, snapshot);
+  CloseHandle(snapshot);
+
+  WindowWalk walk = {list, visibleOnly};
+  WmWalkTopLevelWindows(VisitWindow, &walk);
+
+  for (int i = 0; i < list->count; i++) list->entries[i].inDatabase = 0;
+  WriteDebugLog(LOG_GUI, L"Running tasks found: %d", list->count);
+  WriteDebugLog(LOG_GUI, L"Database tasks: %d", (int)database->count);
+  MergeDatabase(list, database, windowedOnly, visibleOnly);
+
+  CompactRows(list, windowedOnly, visibleOnly);
+  if (icons)
+    for (int i = 0; i < list->count; i++) FetchIcon(&list->entries[i]);
+  return 1;
+}
+
+int BuildTaskList(TaskList *list, int windowedOnly, int visibleOnly, int icons) {
+  return BuildTaskListFrom(list, &g_TaskDatabase, windowedOnly, visibleOnly, icons);
+}
