@@ -49,6 +49,12 @@ HBITMAP SHLoadImageFile(LPCWSTR fileName) {
       DeleteObject(bitmap);
       bitmap = NULL;
     }
+    // The converter may fill the unused fourth byte with 0xFF; GDI then no longer sees the key
+    // colour in the pixel and a transparent copy keeps the magenta.
+    if (bitmap) {
+      DWORD *px = (DWORD *)bits;
+      for (UINT i = 0; i < w * h; i++) px[i] &= 0x00FFFFFF;
+    }
   }
   Release(converter);
   Release(frame);

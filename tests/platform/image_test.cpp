@@ -152,4 +152,35 @@ TEST_F(ImageTest, TransparentImageSkipsTheKeyFromABitmapOrADC) {
   DeleteObject(src);
 }
 
+// Pictures made by other tools decode through a converter that may set the unused pixel byte: the
+// key must still hold. The installed close-button frames and small button have magenta corners.
+TEST_F(ImageTest, TransparentImageKeysInstalledPictures) {
+  for (const wchar_t *name : {L"buttonsmall.png", L"quitlet.gif"}) {
+    HBITMAP src = SHLoadImageFile((InstallFolder() + L"\\Images\\" + name).c_str());
+    ASSERT_NE(nullptr, src);
+    HDC dst = CreateCompatibleDC(NULL);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = 20;
+    bi.bmiHeader.biHeight = -20;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void *bits = NULL;
+    HBITMAP canvas = CreateDIBSection(NULL, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(dst, canvas);
+    RECT all = {0, 0, 20, 20};
+    HBRUSH green = CreateSolidBrush(RGB(0, 128, 0));
+    FillRect(dst, &all, green);
+    EXPECT_TRUE(TransparentImage(dst, 0, 0, 20, 20, src, 0, 0, 20, 20, kMagenta));
+    EXPECT_EQ(RGB(0, 128, 0), GetPixel(dst, 0, 0));
+    EXPECT_NE(RGB(0, 128, 0), GetPixel(dst, 17, 17));
+    EXPECT_NE(kMagenta, GetPixel(dst, 17, 17));
+    SelectObject(dst, old);
+    DeleteObject(green);
+    DeleteObject(canvas);
+    DeleteDC(dst);
+    DeleteObject(src);
+  }
+}
+
 }  // namespace
