@@ -32,6 +32,11 @@ int ScaleY(int value) {
 
 void ResetScaleFactors(void) { g_ScaleX = g_ScaleY = 0; }
 
+void SetScaleFactorsForScreen(int width, int height) {
+  g_ScaleX = WmScaleFactorFor(width);
+  g_ScaleY = WmScaleFactorFor(height);
+}
+
 int IsPocketPC(void) {
   WCHAR platform[32];
   ZeroMemory(platform, sizeof(platform));

@@ -9,6 +9,8 @@ int ScaleX(int value);
 int ScaleY(int value);
 // Forgets the factors so the next ScaleX/ScaleY measures the screen again.
 void ResetScaleFactors(void);
+// Sets the factors a screen of that size has (for laying out pages for a screen other than this one).
+void SetScaleFactorsForScreen(int width, int height);
 // 1 on a Pocket PC, 0 on a Smartphone.
 int IsPocketPC(void);
 // Starts a program through the shell, shown normally; 1 when it started.

@@ -1,0 +1,3 @@
+#pragma once
+// count tasks named "Program <i>", normal priority, stopped, not in the database.
+void FillTaskList(int count);

@@ -1,0 +1,101 @@
+// Skin images: loaded once at start from the installation's "Images" folder, freed at window destruction.
+#include "skin.h"
+#include "mainwindow.h"
+#include "pagemodel.h"
+#include "debuglog.h"
+#include "device.h"
+#include "paths.h"
+#include "settings.h"
+#include "wm.h"
+
+SkinImage g_Skin[SKIN_IMAGE_COUNT];
+
+static const LPCWSTR kSkinFiles[SKIN_IMAGE_COUNT] = {
+    L"item.jpg",          L"scrollbar.png",   L"scrollup.jpg",         L"scrollup_push.jpg",
+    L"scrolldown.jpg",    L"scrolldown_push.jpg", L"button.png",       L"button_push.png",
+    L"cpuusage.png",      L"ind_on.png",      L"ind_off.png",          L"sliderbar.jpg",
+    L"slider.jpg",        L"ind_db_on.jpg",   L"ind_db_off.jpg",       L"buttonsmall.png",
+    L"buttonsmall_push.png", L"item_on.jpg",  L"item_off.jpg",         L"logo.png",
+};
+
+LPCWSTR SkinImageFile(int image) {
+  return image >= 0 && image < SKIN_IMAGE_COUNT ? kSkinFiles[image] : NULL;
+}
+
+void LoadSkinImages(void) {
+  WriteDebugLog(LOG_GUI, L"+LoadSkinImages call.");
+  FreeSkinImages();
+  for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
+    g_Skin[i].bitmap = SHLoadImageFile(GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"Images", kSkinFiles[i]));
+    if (!g_Skin[i].bitmap) WriteDebugLog(LOG_GUI, L"LoadSkinImages: [%s] not loaded", kSkinFiles[i]);
+  }
+  // A bitmap whose description cannot be read counts as missing: its controls collapse.
+  for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
+    if (g_Skin[i].bitmap && !GetObjectW(g_Skin[i].bitmap, sizeof(BITMAP), &g_Skin[i].info)) {
+      DeleteObject(g_Skin[i].bitmap);
+      g_Skin[i].bitmap = NULL;
+    }
+    if (!g_Skin[i].bitmap) ZeroMemory(&g_Skin[i].info, sizeof(BITMAP));
+  }
+  WriteDebugLog(LOG_GUI, L"-LoadSkinImages done.");
+}
+
+void FreeSkinImages(void) {
+  for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
+    if (g_Skin[i].bitmap) DeleteObject(g_Skin[i].bitmap);
+    g_Skin[i].bitmap = NULL;
+    ZeroMemory(&g_Skin[i].info, sizeof(BITMAP));
+  }
+}
+
+int SkinW(int image) {
+  if (image < 0 || image >= SKIN_IMAGE_COUNT) return 0;
+  return ScaleX(g_Skin[image].info.bmWidth / 2);
+}
+
+int SkinH(int image) {
+  if (image < 0 || image >= SKIN_IMAGE_COUNT) return 0;
+  return ScaleY(g_Skin[image].info.bmHeight / 2);
+}
+
+static void CopySkinBitmap(HDC dc, int image, int x, int y, int w, int h, bool transparent, bool stretch,
+                           int srcX, int srcY, int srcW, int srcH) {
+  if (!dc || image < 0 || image >= SKIN_IMAGE_COUNT || !g_Skin[image].bitmap) return;
+  HDC mem = CreateCompatibleDC(dc);
+  if (!mem) return;
+  HGDIOBJ old = SelectObject(mem, g_Skin[image].bitmap);
+  if (transparent) {
+    TransparentImage(dc, x, y, w, h, mem, srcX, srcY, srcW, srcH, SKIN_KEY_COLOUR);
+  } else if (stretch) {
+    // The default mode ANDs the dropped pixels together: a skin shrunk to half size would darken.
+    int oldMode = SetStretchBltMode(dc, HALFTONE);
+    POINT oldOrigin;
+    SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+    StretchBlt(dc, x, y, w, h, mem, srcX, srcY, srcW, srcH, SRCCOPY);
+    SetStretchBltMode(dc, oldMode);
+    SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, NULL);
+  } else {
+    BitBlt(dc, x, y, w, h, mem, srcX, srcY, SRCCOPY);
+  }
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
+void DrawSkinImage(HDC dc, int control, int sub, int x, int y, int w, int h, bool transparent, bool stretch,
+                   int srcX, int srcY, int srcW, int srcH) {
+  int page = g_Main.currentPage;
+  if (page < 0 || page >= PAGE_RECORDS || control < 0 || control >= MAX_PAGE_CONTROLS) return;
+  const PageControl *c = &g_Pages[page].controls[control];
+  int image = c->image;
+  if (sub >= 0) {
+    if (sub >= MAX_SUB_ELEMENTS) return;
+    image = c->sub[sub].image;
+  }
+  CopySkinBitmap(dc, image, x, y, w, h, transparent, stretch, srcX, srcY, srcW, srcH);
+}
+
+void DrawSkinImageNumber(HDC dc, int image, int x, int y, int w, int h, bool transparent, bool stretch) {
+  if (image < 0 || image >= SKIN_IMAGE_COUNT) return;
+  CopySkinBitmap(dc, image, x, y, w, h, transparent, stretch, 0, 0, g_Skin[image].info.bmWidth,
+                 g_Skin[image].info.bmHeight);
+}

@@ -1,0 +1,55 @@
+// The skin: twenty pictures beside the program, loaded once, drawn at half their pixel size times the
+// screen's layout factor.
+#pragma once
+#include <windows.h>
+
+#define SKIN_IMAGE_COUNT 20
+
+// Image numbers (the files are listed in skin.cpp).
+enum SkinImageNumber {
+  IMG_ITEM = 0,
+  IMG_SCROLLBAR = 1,
+  IMG_SCROLLUP = 2,
+  IMG_SCROLLUP_PUSH = 3,
+  IMG_SCROLLDOWN = 4,
+  IMG_SCROLLDOWN_PUSH = 5,
+  IMG_BUTTON = 6,
+  IMG_BUTTON_PUSH = 7,
+  IMG_CPUUSAGE = 8,
+  IMG_IND_ON = 9,
+  IMG_IND_OFF = 10,
+  IMG_SLIDERBAR = 11,
+  IMG_SLIDER = 12,
+  IMG_IND_DB_ON = 13,
+  IMG_IND_DB_OFF = 14,
+  IMG_BUTTONSMALL = 15,
+  IMG_BUTTONSMALL_PUSH = 16,
+  IMG_ITEM_ON = 17,
+  IMG_ITEM_OFF = 18,
+  IMG_LOGO = 19,
+  IMG_NONE = -1,
+};
+
+#define SKIN_KEY_COLOUR RGB(255, 0, 255)
+
+struct SkinImage {
+  HBITMAP bitmap;  // 0 when the file could not be loaded
+  BITMAP info;     // all 0 then, so everything drawn from it collapses to nothing
+};
+
+extern SkinImage g_Skin[SKIN_IMAGE_COUNT];
+
+// The file name of an image number ("item.jpg"), or NULL.
+LPCWSTR SkinImageFile(int image);
+// Loads every image from the installation's "Images" folder (images already loaded are freed first).
+void LoadSkinImages(void);
+void FreeSkinImages(void);
+// Drawn size of an image: ScaleX/ScaleY of half its pixel size; 0 for a missing image or a bad number.
+int SkinW(int image);
+int SkinH(int image);
+// Copies the image of a control of the current page (sub = -1) or of one of its sub-elements to the
+// destination: with the magenta key when transparent, else stretched or plain.
+void DrawSkinImage(HDC dc, int control, int sub, int x, int y, int w, int h, bool transparent, bool stretch,
+                   int srcX, int srcY, int srcW, int srcH);
+// Draws one image by number; the whole picture is the source.
+void DrawSkinImageNumber(HDC dc, int image, int x, int y, int w, int h, bool transparent, bool stretch);
