@@ -92,3 +92,34 @@ TEST_F(SettingsFile, AFileThatCannotBeWrittenKeepsWhatIsThere) {
   EXPECT_EQ(L"-SaveSettings done.", log.back());
   EXPECT_FALSE(HasLine(log, L"Settings.db write data [1 tasks]."));
 }
+
+TEST_F(SettingsFile, TheMainProgramLoadsTheDatabaseBesideItAtStart) {
+  ASSERT_EQ(nullptr, FindWindowW(L"VANTORA", L"Vantora")) << "a Vantora of another test is still running";
+  std::wstring installed = InstallFolder() + L"\\Settings.db";
+  std::string saved;
+  bool had = ReadFileBytes(installed, &saved);
+  TaskRecord record = {};
+  wcscpy(record.exeName, L"started.exe");
+  record.priority = 5;
+  unsigned short count = 1;
+  std::string bytes = std::string((const char *)&count, 2) + std::string((const char *)&record, sizeof(record));
+  ASSERT_TRUE(WriteFileBytes(installed, bytes.data(), bytes.size()));
+
+  Program app;
+  ASSERT_TRUE(app.Start(InstalledProgram(L"Vantora.exe")));
+  EXPECT_TRUE(WaitForWindow(L"VANTORA", L"Vantora", 15000));
+  app.Kill();
+  if (had)
+    WriteFileBytes(installed, saved.data(), saved.size());
+  else
+    RemoveFile(installed);
+
+  std::vector<std::wstring> log = ReadLogLines(L"C:\\VT.gui.txt");
+  size_t monitor = 0;
+  while (monitor < log.size() && log[monitor].compare(0, 15, L"Monitor running")) monitor++;
+  ASSERT_LT(monitor + 4, log.size());
+  EXPECT_EQ(L"+LoadSettings call.", log[monitor + 1]);
+  EXPECT_EQ(L"Settings.db read data [1 tasks] in DB.", log[monitor + 2]);
+  EXPECT_EQ(L"[0][started.exe][setprio=5]", log[monitor + 3]);
+  EXPECT_EQ(L"-LoadSettings done.", log[monitor + 4]);
+}

@@ -1,6 +1,7 @@
 // Start-up and shutdown of the main program.
 #include "mainwindow.h"
 #include "../resource.h"
+#include "../tasks/database.h"
 #include "../tweaks/companions.h"
 #include "debuglog.h"
 #include "device.h"
@@ -55,6 +56,9 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
 
   g_Main.monitorRunning = FindVTMonitorWindow() != NULL;
   WriteDebugLog(LOG_GUI, L"Monitor running [%s]", g_Main.monitorRunning ? L"YES" : L"NO");
+
+  g_TaskDatabase.count = 0;
+  LoadSettings();
 
   g_Main.currentPage = 0;
 
