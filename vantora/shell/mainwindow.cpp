@@ -1,5 +1,8 @@
 // The main window procedure: routes messages to the pages, handles the menu bar commands.
 #include "mainwindow.h"
+#include "layout.h"
+#include "pagecatalogue.h"
+#include "skin.h"
 #include "../resource.h"
 #include "../tasks/process.h"
 #include "../tasks/tasklist.h"
@@ -26,6 +29,7 @@ static void MainWindow_OnCreate(HWND hwnd) {
 }
 
 static void MainWindow_OnDestroy(void) {
+  FreeSkinImages();
   if (g_Main.menuBar) DestroyWindow(g_Main.menuBar);
   g_Main.menuBar = NULL;
   PostQuitMessage(0);
@@ -33,6 +37,9 @@ static void MainWindow_OnDestroy(void) {
 
 static void MainWindow_OnSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
+  // A turned screen fits another number of rows.
+  RecomputeVisibleRows();
+  LayoutPage(g_Main.currentPage, false);
   SHHandleWMSettingChange(hwnd, wParam, lParam, &g_Main.activateInfo);
 }
 
@@ -90,6 +97,7 @@ static void MainWindow_OnOk(HWND hwnd) {
     InvalidateRect(hwnd, NULL, FALSE);
   } else if (g_Main.currentPage > 0) {
     g_Main.currentPage = 0;
+    LayoutPage(0, false);
     InvalidateRect(hwnd, NULL, FALSE);
   } else {
     DestroyWindow(hwnd);

@@ -3,6 +3,9 @@
 #include "../resource.h"
 #include "../tasks/database.h"
 #include "../tweaks/companions.h"
+#include "layout.h"
+#include "pagecatalogue.h"
+#include "skin.h"
 #include "debuglog.h"
 #include "device.h"
 
@@ -60,7 +63,14 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
   g_TaskDatabase.count = 0;
   LoadSettings();
 
+  LoadSkinImages();
+
   g_Main.currentPage = 0;
+  for (int page = 0; page < PAGE_COUNT; page++) {
+    InitPageItems(page);
+    SetupPageRows(page);
+  }
+  for (int page = 0; page < PAGE_COUNT; page++) LayoutPage(page, false);
 
   SHInitExtraControls();
   if (!RegisterMainClass()) return 0;
