@@ -48,18 +48,21 @@ BOOL VisitWindow(HWND hwnd, void *context) {
   GetWindowThreadProcessId(hwnd, &processId);
   TaskEntry *row = processId ? FindRunningRow(walk->list, processId) : NULL;
   if (!row) return TRUE;
-  // Owned windows (dialogs, menus) stand for their owner, which is visited itself.
-  if (GetParent(hwnd)) return TRUE;
   WCHAR className[TASK_TEXT_CHARS] = L"";
   GetClassNameW(hwnd, className, ARRAYSIZE(className));
   // The input method's helper windows belong to every program with a window.
   if (!lstrcmpiW(className, L"Ime")) return TRUE;
+  // Owned windows (dialogs, menus) stand for their owner, which is visited itself. For a top-level
+  // window only a popup has a parent (its owner), so the style saves asking the others.
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  if ((style & WS_CHILD) || ((style & WS_POPUP) && GetParent(hwnd))) return TRUE;
   WCHAR title[TASK_TEXT_CHARS] = L"";
   // Read without a message, so that a program that does not answer cannot hold up the list.
   InternalGetWindowText(hwnd, title, ARRAYSIZE(title));
   if (walk->visibleOnly && !title[0]) return TRUE;
   row->hasWindow = 1;
-  row->visible = IsWindowVisible(hwnd) ? 1 : 0;
+  // A top-level window's own style says whether it is shown: its parent, the desktop, always is.
+  row->visible = (style & WS_VISIBLE) ? 1 : 0;
   row->window = hwnd;
   StringCchCopyW(row->className, TASK_TEXT_CHARS, className);
   StringCchCopyW(row->title, TASK_TEXT_CHARS, title);
@@ -99,7 +102,6 @@ void AddRunningProcesses(TaskList *list, HANDLE snapshot) {
     StringCchCopyW(row->displayName, TASK_TEXT_CHARS, entry.szExeFile);
     row->system = (BYTE)IsSystemProcess(row->exeName);
     row->processId = entry.th32ProcessID;
-    ReadProcessPath(entry.th32ProcessID, row->path, TASK_TEXT_CHARS);
     row->threadCount = entry.cntThreads;
     row->priority = PRIORITY_LEVEL_NORMAL;
     row->running = 1;
@@ -185,8 +187,12 @@ int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowed
   MergeDatabase(list, database, windowedOnly, visibleOnly);
 
   CompactRows(list, windowedOnly, visibleOnly);
-  if (icons)
-    for (int i = 0; i < list->count; i++) FetchIcon(&list->entries[i]);
+  // Paths only for the rows kept: opening every process of the device is the costly part.
+  for (int i = 0; i < list->count; i++) {
+    TaskEntry *row = &list->entries[i];
+    if (row->running) ReadProcessPath(row->processId, row->path, TASK_TEXT_CHARS);
+    if (icons) FetchIcon(row);
+  }
   return 1;
 }
 
