@@ -1,6 +1,8 @@
 #include "device.h"
 #include "wm.h"
+#include "wm_shell.h"
 #include <shellapi.h>
+#include <strsafe.h>
 
 UINT CWM_VT_REFRESH = 0;
 
@@ -46,16 +48,29 @@ int IsPocketPC(void) {
 }
 
 int RunProgram(LPCWSTR file, LPCWSTR arguments) {
+  // "\windows\fexplore.exe" names the device's root whatever the caller's current folder.
+  WCHAR path[MAX_PATH];
+  if (!file || !WmDevicePath(file, path, MAX_PATH)) return 0;
   SHELLEXECUTEINFOW sei = {};
   sei.cbSize = sizeof(sei);
   sei.fMask = SEE_MASK_FLAG_NO_UI;
-  sei.lpFile = file;
+  sei.lpFile = path;
   sei.lpParameters = arguments;
   sei.nShow = SW_SHOWNORMAL;
   return ShellExecuteExW(&sei) ? 1 : 0;
 }
 
 void ResetDevice(void) { KernelIoControl(IOCTL_HAL_REBOOT, NULL, 0, NULL, 0, NULL); }
+
+void SetStartupShortcut(int create, LPCWSTR target, LPCWSTR shortcutName) {
+  WCHAR path[MAX_PATH];
+  if (!shortcutName || !shortcutName[0] || !WmGetSpecialFolderPath(NULL, path, CSIDL_STARTUP, FALSE)) return;
+  // A name that does not fit must not shorten into another file's name, which would then be deleted.
+  if (FAILED(StringCchCatW(path, MAX_PATH, L"\\")) || FAILED(StringCchCatW(path, MAX_PATH, shortcutName))) return;
+  SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(path);
+  if (create && target && target[0]) SHCreateShortcut(path, target);
+}
 
 HWND FindTaskbarWindow(void) {
   HWND taskbar = FindWindowW(L"HHTaskbar", L"");

@@ -17,6 +17,9 @@ int IsPocketPC(void);
 int RunProgram(LPCWSTR file, LPCWSTR arguments);
 // Soft-resets the device; returns only when the reset was refused.
 void ResetDevice(void);
+// Removes the StartUp folder's shortcut of that name and, when create is set, makes it anew pointing
+// at target (a command line, e.g. a quoted program path).
+void SetStartupShortcut(int create, LPCWSTR target, LPCWSTR shortcutName);
 // The shell's taskbar window, or 0.
 HWND FindTaskbarWindow(void);
 

@@ -279,7 +279,7 @@ LRESULT CALLBACK SleepProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATEANDEAT;
+      return MA_NOACTIVATE;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
       Wake();

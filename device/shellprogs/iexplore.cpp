@@ -106,8 +106,10 @@ void PageToText(const WCHAR *html, WCHAR *out, int outChars, WCHAR *title, int t
       if (TagIs(tag, L"br") || TagIs(tag, L"p") || TagIs(tag, L"div") || TagIs(tag, L"li") || TagIs(tag, L"tr") ||
           TagIs(tag, L"h1") || TagIs(tag, L"h2") || TagIs(tag, L"h3") || TagIs(tag, L"h4") || TagIs(tag, L"table")) {
         while (o > 0 && out[o - 1] == L' ') o--;
-        put(L'\r');
-        put(L'\n');
+        if (o > 0 && out[o - 1] != L'\n') {  // one break between blocks, none before the first
+          put(L'\r');
+          put(L'\n');
+        }
         space = true;
       }
       p = end + 1;
@@ -180,7 +182,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int show) {
   WCHAR *html = NULL;
   bool isFile = target[0] && !wcsstr(target, L"://") && ReadPage(path, &html);
   if (isFile) {
-    PageToText(html, text, ARRAYSIZE(text), title, ARRAYSIZE(title));
+    WCHAR rawTitle[128], unused[2];
+    PageToText(html, text, ARRAYSIZE(text), rawTitle, ARRAYSIZE(rawTitle));
+    PageToText(rawTitle, title, ARRAYSIZE(title), unused, ARRAYSIZE(unused));  // its entities too
     HeapFree(GetProcessHeap(), 0, html);
   } else if (target[0] && wcsstr(target, L"://")) {
     StringCchPrintfW(text, ARRAYSIZE(text), L"%s\r\n\r\nThis device has no network connection.", target);

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Drives a device of its own from the host through the run command: storage cards and battery from
+# its profile, the battery changed from outside, rotation, and a soft reset that ends every program,
+# keeps the registry and boots again, starting the StartUp shortcut.
+#   device_boot_test.sh SOURCE_DIR BUILD_DIR
+set -u -o pipefail
+src=$1 build=$2
+work=$build/boottest
+dev=$work/dev
+vtd=$src/device/vtdevice
+fail() { echo "FAIL: $*"; echo "--- run log"; cat "$work/run.log" 2>/dev/null; exit 1; }
+in_dev() { "$vtd" exec "$dev" "$@" 2>/dev/null < /dev/null | tr -d '\r'; }
+helper() { in_dev 'C:\devicehelper.exe' "$@"; }
+wait_for() {  # wait_for SECONDS COMMAND...
+  local t=$1; shift
+  for _ in $(seq $((t * 5))); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+
+"$vtd" stop "$dev" >/dev/null 2>&1
+rm -rf "$work"
+mkdir -p "$work/card"
+cat > "$work/test.profile" <<PROFILE
+WIDTH=480
+HEIGHT=640
+PLATFORM=PocketPC
+OEM="Boot Test Handheld"
+LOCALE=en_US.UTF-8
+CARDS="SD Card|Storage Card=$work/card"
+BATTERY="50 8"
+PROFILE
+
+unset DISPLAY
+VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
+runner=$!
+trap 'kill $runner 2>/dev/null; wait $runner 2>/dev/null; "$vtd" stop "$dev" >/dev/null 2>&1' EXIT
+wait_for 120 grep -q "is running" "$work/run.log" || fail "the device did not boot"
+cp "$build/tests/helpers/devicehelper.exe" "$dev/prefix/drive_c/devicehelper.exe"
+
+# Cards in the profile's order, the second backed by a host folder; the simulated battery.
+echo probe > "$work/card/probe.txt"
+out=$(helper report)
+echo "$out" | grep -qx "cards=SD Card|Storage Card" || fail "cards: $out"
+echo "$out" | grep -qx "battery=50 8" || fail "battery from the profile: $out"
+echo "$out" | grep -qx "probe=1" || fail "the card's host folder is not in the device: $out"
+
+# The battery changes from outside while programs run; bad values are refused.
+"$vtd" battery "$dev" 20 0 || fail "battery 20 0"
+helper report | grep -qx "battery=20 0" || fail "battery after the change"
+"$vtd" battery "$dev" 300 0 2>/dev/null && fail "battery 300 accepted"
+"$vtd" battery "$dev" host || fail "battery host"
+helper report | grep -qx "battery=20 0" && fail "battery still simulated after host"
+
+# Rotation both ways.
+"$vtd" rotate "$dev" | grep -q "640x480" || fail "rotate to landscape"
+"$vtd" rotate "$dev" portrait | grep -q "480x640" || fail "rotate to portrait"
+
+# Soft reset: a running program ends, the registry stays, StartUp runs at the new boot.
+helper regset 4711 || fail "registry write"
+helper arm VTBootTest.lnk || fail "arm"
+in_dev 'C:\windows\devtool.exe' wait-window VTLingerHelper - 10000 > /dev/null || fail "the lingering helper did not start"
+[ -f "$dev/prefix/drive_c/vt-startup-mark.txt" ] && fail "the StartUp shortcut ran before the reset"
+helper reset
+wait_for 90 grep -q "Soft reset" "$work/run.log" || fail "no soft reset"
+wait_for 90 test -f "$dev/prefix/drive_c/vt-startup-mark.txt" || fail "StartUp did not run after the reset"
+wait_for 30 in_dev 'C:\windows\devtool.exe' find-window HHTaskbar "" > /dev/null || fail "the shell did not come back"
+in_dev 'C:\windows\devtool.exe' find-window VTLingerHelper - > /dev/null && fail "a program survived the reset"
+[ "$(grep -c started "$dev/prefix/drive_c/vt-startup-mark.txt")" = 1 ] || fail "StartUp ran more than once"
+helper regget | grep -qx "value=4711" || fail "the registry lost a flushed value"
+kill $runner
+wait $runner 2>/dev/null
+[ -f "$dev/shell.pid" ] && fail "the device is still on"
+echo PASS
