@@ -30,6 +30,12 @@ DWORD WmGetModuleFileName(HANDLE process, LPWSTR path, DWORD chars) {
 SIZE_T WmGetProcessHeapUsage(DWORD processId) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
   if (!process) return 0;
+  // An ended process may linger while handles to it close; it holds no memory any more.
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process, &exitCode) || exitCode != STILL_ACTIVE) {
+    CloseHandle(process);
+    return 0;
+  }
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof(counters);
   SIZE_T used = 0;

@@ -236,7 +236,8 @@ TEST_F(VantoraTest, WithoutATaskbarStartUpWaitsAboutASecondAndFallsBack) {
   EXPECT_EQ(0, rc.top);  // no taskbar: the work area is the whole screen
   Command(hwnd, 30003);
   EXPECT_EQ(0u, app_.Wait(10000));
-  const std::wstring *line = FindLine(ReadLogLines(kLog), L"Taskbar ");
+  std::vector<std::wstring> lines = ReadLogLines(kLog);
+  const std::wstring *line = FindLine(lines, L"Taskbar ");
   ASSERT_NE(nullptr, line);
   EXPECT_EQ(L"Taskbar 0x0 height = " + std::to_wstring(26 * Factor()), *line);
 }
