@@ -85,7 +85,20 @@ BOOL SHInitExtraControls(void) { return TRUE; }
 BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai, DWORD dwFlags) {
   if (!psai) return FALSE;
   psai->fActive = LOWORD(wParam) != WA_INACTIVE;
-  if (!psai->fActive) psai->hwndLastFocus = GetFocus();
+  if (!psai->fActive) {
+    psai->hwndLastFocus = GetFocus();
+    return TRUE;
+  }
+  // The soft keys come forward with their window: the desktop does not always raise owned windows
+  // with their owner (after the shell sent the program behind the Today screen, say).
+  HWND bar = SHFindMenuBar(hwnd);
+  // A bar already above its owner in the window list is not restacked on the screen; passing it
+  // through the topmost band puts it on top for real, then back among the ordinary windows.
+  if (bar && IsWindowVisible(bar)) {
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, keep);
+    SetWindowPos(bar, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+  }
   return TRUE;
 }
 

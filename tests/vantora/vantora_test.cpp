@@ -242,6 +242,59 @@ TEST_F(VantoraTest, WithoutATaskbarStartUpWaitsAboutASecondAndFallsBack) {
   EXPECT_EQ(L"Taskbar 0x0 height = " + std::to_wstring(26 * Factor()), *line);
 }
 
+DWORD Rotate(const wchar_t *how) {
+  Program devtool;
+  if (!devtool.Start(L"C:\\windows\\devtool.exe", std::wstring(L"rotate ") + how)) return 99;
+  return devtool.Wait(15000);
+}
+
+TEST_F(VantoraTest, TurningTheScreenRefitsTheWindowAndItsSoftKeys) {
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  int w = ScreenWidth(), h = ScreenHeight();
+  ASSERT_EQ(0u, Rotate(L"toggle"));
+  int bar = 26 * Factor();  // the factor of the turned screen
+  HWND menuBar = FindWindowW(L"menu_worker", NULL);
+  ASSERT_NE(nullptr, menuBar);
+  RECT expectBar = {0, w - bar, h, w}, expectWindow = {0, bar, h, w - bar}, rc = {};
+  EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(menuBar, &rc) && EqualRect(&rc, &expectBar); }, 3000))
+      << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+  EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(hwnd, &rc) && EqualRect(&rc, &expectWindow); }, 3000))
+      << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+  EXPECT_TRUE(IsWindowVisible(menuBar));
+  // The soft keys are drawn on top, not hidden behind another window; the page fills the rest.
+  EXPECT_TRUE(ScreenShows([&](const ScreenShot &s) {
+    COLORREF c = s.Pixel(h / 2 - 10, w - bar / 2);
+    return GetRValue(c) < 80 && GetGValue(c) < 80 && s.Pixel(h - 5, w - bar - 5) == kBackground;
+  }));
+  EXPECT_EQ(0u, Rotate(L"toggle"));
+  EXPECT_EQ(w, ScreenWidth());
+  Command(hwnd, 30003);
+  EXPECT_EQ(0u, app_.Wait(10000));
+}
+
+TEST_F(VantoraTest, SoftKeysComeBackWithTheWindow) {
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  int bar = 26 * Factor(), w = ScreenWidth(), h = ScreenHeight();
+  auto softKeysShown = [&](const ScreenShot &s) {
+    COLORREF c = s.Pixel(w / 2 - 10, h - bar / 2);
+    return GetRValue(c) < 80 && GetGValue(c) < 80;
+  };
+  ASSERT_TRUE(ScreenShows(softKeysShown));
+  // The taskbar's smart-minimise button sends the program behind the Today screen.
+  HWND taskbar = FindWindowW(L"HHTaskbar", L"");
+  ASSERT_NE(nullptr, taskbar);
+  PostMessageW(taskbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(w - bar / 2, bar / 2));
+  PostMessageW(taskbar, WM_LBUTTONUP, 0, MAKELPARAM(w - bar / 2, bar / 2));
+  ASSERT_TRUE(ScreenShows([&](const ScreenShot &s) { return !softKeysShown(s); }));
+  // Started again, it comes forward with its soft keys.
+  Program second;
+  ASSERT_TRUE(second.Start(InstalledProgram(L"Vantora.exe")));
+  EXPECT_EQ(0u, second.Wait(10000));
+  EXPECT_TRUE(ScreenShows(softKeysShown));
+}
+
 TEST_F(VantoraTest, RunsWithoutAnInstallationFolder) {
   // No InstallPath: no strings, no pictures, no help; the program still starts, shows and ends.
   ProductKeyGuard install({L"InstallPath"});
