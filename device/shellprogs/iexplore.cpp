@@ -110,6 +110,13 @@ void PageToText(const WCHAR *html, WCHAR *out, int outChars, WCHAR *title, int t
           put(L'\r');
           put(L'\n');
         }
+        // Headings and paragraphs stand apart by one empty line, as a browser spaces them.
+        bool spaced = TagIs(tag, L"h1") || TagIs(tag, L"h2") || TagIs(tag, L"h3") || TagIs(tag, L"h4") ||
+                      (closing && TagIs(tag, L"p"));
+        if (spaced && o > 2 && !(o > 3 && out[o - 3] == L'\n')) {
+          put(L'\r');
+          put(L'\n');
+        }
         space = true;
       }
       p = end + 1;
