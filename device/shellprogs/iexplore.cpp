@@ -150,6 +150,8 @@ void PageToText(const WCHAR *html, WCHAR *out, int outChars, WCHAR *title, int t
     space = c == L' ';
     put(c);
   }
+  // The page ends with its last line, not with the space after its last paragraph.
+  while (o >= 4 && out[o - 1] == L'\n' && out[o - 3] == L'\n') o -= 2;
   out[o] = 0;
   // Titles keep to one line.
   for (WCHAR *t = title; *t; t++)

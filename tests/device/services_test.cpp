@@ -295,7 +295,7 @@ TEST(ShellProgramsTest, StartedByNameThroughTheShell) {
     };
     if (!lstrcmpW(c.cls, L"VTBrowser")) {
       EXPECT_TRUE(shows(L"Second"));
-      EXPECT_STREQ(L"First\r\nSecond\r\n", text);
+      EXPECT_STREQ(L"First\r\n\r\nSecond\r\n", text);  // paragraphs stand apart
     }
     if (!lstrcmpW(c.title, L"Device Information")) {
       EXPECT_TRUE(shows(L"[Memory and Storage]")) << text;
