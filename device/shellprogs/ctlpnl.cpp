@@ -154,18 +154,8 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (LOWORD(wp) == kViewId && HIWORD(wp) == LBN_DBLCLK) OpenListed();
       return 0;
-    case WM_SETTINGCHANGE:
-    case WM_DISPLAYCHANGE:
-      FitToWorkArea(hwnd);
-      return 0;
-    case WM_SETFOCUS:
-      if (g_Panel.view) SetFocus(g_Panel.view);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ShellProgramDefault(hwnd, msg, wp, lp, g_Panel.view);
 }
 
 }  // namespace

@@ -108,18 +108,8 @@ LRESULT CALLBACK ExplorerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (LOWORD(wp) == kListId && HIWORD(wp) == LBN_DBLCLK) OpenSelected();
       return 0;
-    case WM_SETTINGCHANGE:
-    case WM_DISPLAYCHANGE:
-      FitToWorkArea(hwnd);
-      return 0;
-    case WM_SETFOCUS:
-      SetFocus(g_Ex.list);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ShellProgramDefault(hwnd, msg, wp, lp, g_Ex.list);
 }
 
 }  // namespace

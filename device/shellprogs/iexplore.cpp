@@ -163,18 +163,8 @@ LRESULT CALLBACK BrowserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (g_Text) MoveWindow(g_Text, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
       return 0;
-    case WM_SETTINGCHANGE:
-    case WM_DISPLAYCHANGE:
-      FitToWorkArea(hwnd);
-      return 0;
-    case WM_SETFOCUS:
-      if (g_Text) SetFocus(g_Text);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ShellProgramDefault(hwnd, msg, wp, lp, g_Text);
 }
 
 }  // namespace

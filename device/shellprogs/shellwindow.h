@@ -16,6 +16,24 @@ inline HFONT ShellProgramFont(void) {
                      ANTIALIASED_QUALITY, 0, L"Tahoma");
 }
 
+// What every shell program's window does alike: follow the work area, hand the focus to its one
+// control, end the program when it goes.
+inline LRESULT ShellProgramDefault(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, HWND child) {
+  switch (msg) {
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+      FitToWorkArea(hwnd);
+      return 0;
+    case WM_SETFOCUS:
+      if (child) SetFocus(child);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
 // The message loop; Escape (the Back key) anywhere in the window closes it.
 inline int RunShellProgram(HWND main) {
   MSG msg;
