@@ -1,5 +1,6 @@
 // The page catalogue and the set-up of a page's rows from it.
 #include "pagecatalogue.h"
+#include "../tasks/taskops.h"
 #include "layout.h"
 #include "debuglog.h"
 #include "settings.h"
@@ -63,7 +64,7 @@ static const ItemStateSource kCompanionStates[3] = {
 
 void InitPageItems(int page) {
   WriteDebugLog(LOG_GUI, L"+InitPageItems call.");
-  (void)page;  // the task page's list is built by the task code
+  if (page == PAGE_TASKS) GetProcessList();
   WriteDebugLog(LOG_GUI, L"-InitPageItems done.");
 }
 
