@@ -1,4 +1,5 @@
 #include "debuglog.h"
+#include "device.h"
 #include "settings.h"
 #include "wm.h"
 #include <stdarg.h>
@@ -58,9 +59,8 @@ void WriteDeviceInfoHeader(int channel) {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   GetVersionExW(&os);
 #pragma GCC diagnostic pop
-  HDC dc = GetDC(NULL);
-  int w = dc ? GetDeviceCaps(dc, HORZRES) : 0, h = dc ? GetDeviceCaps(dc, VERTRES) : 0;
-  if (dc) ReleaseDC(NULL, dc);
+  int w, h;
+  GetScreenSize(&w, &h);
   WriteDebugLog(channel,
                 L"-----------------\nDevice name [%s]\nOS version %d.%d\nScreen size: %dx%d\n-----------------",
                 oem, (int)os.dwMajorVersion, (int)os.dwMinorVersion, w, h);

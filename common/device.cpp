@@ -8,12 +8,7 @@ UINT CWM_VT_REFRESH = 0;
 
 static int g_ScaleX = 0, g_ScaleY = 0;
 
-void GetScreenSize(int *width, int *height) {
-  HDC dc = GetDC(NULL);
-  *width = dc ? GetDeviceCaps(dc, HORZRES) : 0;
-  *height = dc ? GetDeviceCaps(dc, VERTRES) : 0;
-  if (dc) ReleaseDC(NULL, dc);
-}
+void GetScreenSize(int *width, int *height) { WmGetScreenSize(width, height); }
 
 static void ComputeScaleFactors(void) {
   int w, h;

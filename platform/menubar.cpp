@@ -78,12 +78,17 @@ BOOL LoadButtons(MenuBarState *st, HINSTANCE inst, UINT id) {
   return TRUE;
 }
 
+// Where the bar belongs: along the bottom of the screen, one bar height high.
+RECT BarRect() {
+  int w, h;
+  WmGetScreenSize(&w, &h);
+  RECT rc = {0, h - WmBarHeight(), w, h};
+  return rc;
+}
+
 void PlaceBar(HWND bar) {
-  HDC dc = GetDC(NULL);
-  int w = GetDeviceCaps(dc, HORZRES), h = GetDeviceCaps(dc, VERTRES);
-  ReleaseDC(NULL, dc);
-  int bh = WmBarHeight();
-  SetWindowPos(bar, NULL, 0, h - bh, w, bh, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT rc = BarRect();
+  SetWindowPos(bar, NULL, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ButtonRect(HWND bar, int index, RECT *rc) {
@@ -318,13 +323,10 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
     HeapFree(GetProcessHeap(), 0, st);
     return FALSE;
   }
-  HDC dc = GetDC(NULL);
-  int w = GetDeviceCaps(dc, HORZRES), h = GetDeviceCaps(dc, VERTRES);
-  ReleaseDC(NULL, dc);
-  int bh = WmBarHeight();
+  RECT place = BarRect();
   DWORD style = WS_POPUP | ((pmbi->dwFlags & SHCMBF_HIDDEN) ? 0 : WS_VISIBLE);
-  HWND bar = CreateWindowExW(WS_EX_NOACTIVATE, DEVICE_MENUBAR_CLASS, L"", style, 0, h - bh, w, bh,
-                             pmbi->hwndParent, NULL, self, st);
+  HWND bar = CreateWindowExW(WS_EX_NOACTIVATE, DEVICE_MENUBAR_CLASS, L"", style, place.left, place.top,
+                             place.right - place.left, place.bottom - place.top, pmbi->hwndParent, NULL, self, st);
   if (!bar) {
     HeapFree(GetProcessHeap(), 0, st);
     return FALSE;
@@ -333,9 +335,9 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
   // The owner ends where the bar begins.
   RECT rc;
   bool topLevel = !(GetWindowLongW(pmbi->hwndParent, GWL_STYLE) & WS_CHILD);
-  if ((style & WS_VISIBLE) && topLevel && GetWindowRect(pmbi->hwndParent, &rc) && rc.bottom > h - bh &&
-      rc.top < h - bh)
-    SetWindowPos(pmbi->hwndParent, NULL, 0, 0, rc.right - rc.left, h - bh - rc.top,
+  if ((style & WS_VISIBLE) && topLevel && GetWindowRect(pmbi->hwndParent, &rc) && rc.bottom > place.top &&
+      rc.top < place.top)
+    SetWindowPos(pmbi->hwndParent, NULL, 0, 0, rc.right - rc.left, place.top - rc.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   pmbi->hwndMB = bar;
   return TRUE;

@@ -8,19 +8,25 @@ int WmScaleFactorFor(int pixels) {
   return pixels >= 440 ? 2 : 1;
 }
 
-int WmBarHeight(void) {
+void WmGetScreenSize(int *width, int *height) {
   HDC dc = GetDC(NULL);
-  int height = dc ? GetDeviceCaps(dc, VERTRES) : 0;
+  *width = dc ? GetDeviceCaps(dc, HORZRES) : 0;
+  *height = dc ? GetDeviceCaps(dc, VERTRES) : 0;
   if (dc) ReleaseDC(NULL, dc);
+}
+
+int WmBarHeight(void) {
+  int width, height;
+  WmGetScreenSize(&width, &height);
   return 26 * WmScaleFactorFor(height);
 }
 
 BOOL WmGetWorkArea(RECT *rc) {
   if (!rc) return FALSE;
-  HDC dc = GetDC(NULL);
-  if (!dc) return FALSE;
-  SetRect(rc, 0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
-  ReleaseDC(NULL, dc);
+  int width, height;
+  WmGetScreenSize(&width, &height);
+  if (!width || !height) return FALSE;
+  SetRect(rc, 0, 0, width, height);
   HWND taskbar = FindWindowW(DEVICE_TASKBAR_CLASS, L"");
   RECT bar;
   if (taskbar && IsWindowVisible(taskbar) && GetWindowRect(taskbar, &bar) && bar.top <= 0 && bar.bottom > 0)

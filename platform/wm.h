@@ -46,6 +46,8 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
 HWND SHFindMenuBar(HWND hwnd);
 // Forwards an overridden Back key (the WM_HOTKEY the menu bar sent) to the focused control as Backspace.
 void SHSendBackToFocusWindow(UINT uMsg, WPARAM wp, LPARAM lp);
+// Screen width and height in pixels (0 when the screen cannot be read).
+void WmGetScreenSize(int *width, int *height);
 // Height of the soft-key bar (and of the taskbar): 26 pixels at factor 1.
 int WmBarHeight(void);
 // Layout factor for a screen dimension: 1 up to 400 pixels, 2 from 480 on; a dimension between the

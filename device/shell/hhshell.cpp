@@ -29,10 +29,7 @@ struct ShellState {
 } g_Shell;
 
 void MeasureScreen() {
-  HDC dc = GetDC(NULL);
-  g_Shell.width = GetDeviceCaps(dc, HORZRES);
-  g_Shell.height = GetDeviceCaps(dc, VERTRES);
-  ReleaseDC(NULL, dc);
+  WmGetScreenSize(&g_Shell.width, &g_Shell.height);
   g_Shell.barHeight = WmBarHeight();
 }
 
