@@ -96,7 +96,9 @@ TEST_F(ImageTest, EveryFormatLoadsWithItsSizeAndColours) {
     EXPECT_EQ(22, info.bmHeight) << c.name;
     EXPECT_TRUE(Near(RGB(255, 0, 0), PixelOf(bmp, 5, 15), c.tolerance)) << c.name;
     EXPECT_TRUE(Near(kMagenta, PixelOf(bmp, 35, 15), c.tolerance)) << c.name;
-    if (!c.tolerance) EXPECT_EQ(RGB(0, 0, 255), PixelOf(bmp, 1, 1)) << c.name;
+    if (!c.tolerance) {
+      EXPECT_EQ(RGB(0, 0, 255), PixelOf(bmp, 1, 1)) << c.name;
+    }
     DeleteObject(bmp);
   }
 }

@@ -12,7 +12,11 @@ Recorder *g_rec;
 
 LRESULT CALLBACK RecordProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (g_rec && (msg == WM_COMMAND || msg == WM_HOTKEY || msg == WM_KEYDOWN || msg == WM_KEYUP)) {
-    MSG m = {hwnd, msg, wp, lp};
+    MSG m = {};
+    m.hwnd = hwnd;
+    m.message = msg;
+    m.wParam = wp;
+    m.lParam = lp;
     g_rec->seen.push_back(m);
   }
   return DefWindowProcW(hwnd, msg, wp, lp);

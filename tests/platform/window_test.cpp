@@ -87,7 +87,8 @@ TEST(WindowTest, ForegroundWithTheLowBitAndTheTodayScreen) {
 TEST(WindowTest, SettingChangeRefitsAFullScreenWindow) {
   HWND hwnd = MakeWindow(WS_VISIBLE);
   SetWindowPos(hwnd, NULL, 0, 100, 50, 50, SWP_NOZORDER);
-  SHACTIVATEINFO sai = {sizeof(sai)};
+  SHACTIVATEINFO sai = {};
+  sai.cbSize = sizeof(sai);
   EXPECT_TRUE(SHHandleWMSettingChange(hwnd, 0, 0, &sai));
   RECT rc, work;
   GetWindowRect(hwnd, &rc);
