@@ -53,3 +53,17 @@ BOOL WmGetStoreInformation(ULONGLONG *storeSize, ULONGLONG *freeSize);
 // Returns the number of windows visited.
 typedef BOOL (*WmWindowVisitor)(HWND hwnd, void *context);
 int WmWalkTopLevelWindows(WmWindowVisitor visit, void *context);
+
+// ---- Thread times of the whole device ------------------------------------------------------------
+
+// One thread's place and times at one moment.
+struct WmThreadTimes {
+  DWORD threadId;
+  DWORD processId;
+  ULONGLONG creation;  // tells a reused thread id from the thread measured before
+  ULONGLONG busy;      // kernel + user time, 100 ns units
+};
+// The times of every thread of the device from one thread snapshot, at most capacity of them (the
+// count is returned; threads that end while they are read are left out). -1 when no snapshot could
+// be taken. One snapshot and one open per thread, whatever the number of processes.
+int WmSampleThreadTimes(WmThreadTimes *threads, int capacity);

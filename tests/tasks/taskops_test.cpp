@@ -2,6 +2,10 @@
 #include "database.h"
 #include "process.h"
 #include "taskhelpers.h"
+#include "paths.h"
+#include "../shell/pagemodel.h"
+#include "wm_process.h"
+#include <process.h>
 
 namespace {
 
@@ -45,6 +49,145 @@ TEST(GetProcessList, ADatabaseRowKeepsItsStoredLevel) {
   EXPECT_EQ(1, row->priority);  // the stored level, not the running one: the monitor enforces it
   EXPECT_EQ(name, std::wstring(row->displayName));  // short names stay whole
   g_TaskDatabase.count = 0;
+}
+
+int RowOf(DWORD processId) {
+  for (int i = 0; i < g_TaskList.count; i++)
+    if (g_TaskList.entries[i].processId == processId) return i;
+  return -1;
+}
+
+// The refresh tick measures every row over the time since the previous tick without waiting itself: a
+// program with two spinning threads reads well above one idle, and a failed or missing sample reads 0.
+TEST(RefreshTaskCpu, EveryRowOverTheTimeSinceThePreviousSample) {
+  Program busy, idle;
+  ASSERT_TRUE(StartHelper(&busy, HelperCopy(UniqueName(L"busy", L".exe")), L"window Busy busy 2"));
+  ASSERT_TRUE(StartHelper(&idle, HelperCopy(UniqueName(L"idle", L".exe")), L"window Idle threads 3"));
+  g_TaskDatabase.count = 0;
+  GetProcessList();
+  int b = RowOf(busy.id), i = RowOf(idle.id);
+  ASSERT_GE(b, 0);
+  ASSERT_GE(i, 0);
+  EXPECT_GT(g_TaskList.entries[b].cpuUsage, 50.0);  // two threads over one 200 ms window
+  EXPECT_LT(g_TaskList.entries[i].cpuUsage, 20.0);
+  for (int round = 0; round < 2; round++) {
+    Sleep(300);
+    RefreshTaskCpu();
+    EXPECT_GT(g_TaskList.entries[b].cpuUsage, 50.0) << round;
+    EXPECT_LT(g_TaskList.entries[i].cpuUsage, 20.0) << round;
+  }
+  // The busy program ends: its row reads 0, not a stale or negative figure.
+  busy.Kill();
+  RefreshTaskCpu();
+  Sleep(100);
+  RefreshTaskCpu();
+  EXPECT_EQ(0.0, g_TaskList.entries[b].cpuUsage);
+}
+
+// Answers the next message box of this process: its text, then OK.
+struct BoxAnswer {
+  std::wstring caption, text;
+  UINT icon = 0;
+  static unsigned __stdcall Run(void *p) {
+    BoxAnswer *self = (BoxAnswer *)p;
+    HWND box = NULL;
+    WaitUntil([&] {
+      box = FindWindowW(L"#32770", NULL);
+      DWORD pid = 0;
+      if (box) GetWindowThreadProcessId(box, &pid);
+      return box && pid == GetCurrentProcessId();
+    }, 10000);
+    if (!box) return 1;
+    wchar_t text[512] = L"";
+    GetWindowTextW(box, text, 512);
+    self->caption = text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t cls[32];
+      GetClassNameW(child, cls, 32);
+      LONG style = GetWindowLongW(child, GWL_STYLE);
+      if (!wcscmp(cls, L"Static") && (style & SS_TYPEMASK) == SS_ICON) self->icon = 1;
+      else if (!wcscmp(cls, L"Static") && GetWindowTextW(child, text, 512)) self->text = text;
+    }
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return 0;
+  }
+};
+
+// Closing from the task page: a system process is refused with the message box and keeps running; any
+// other program's window is closed and the program ends; the stopped row starts it again.
+TEST(RunCloseTask, RefusesSystemProcessesClosesAndRestartsPrograms) {
+  Program system, program;
+  ASSERT_TRUE(StartHelper(&system, HelperCopy(L"tmail.exe"), L"window Mail"));
+  std::wstring name = UniqueName(L"closeme", L".exe");
+  ASSERT_TRUE(StartHelper(&program, HelperCopy(name), L"window CloseMe"));
+  g_TaskDatabase.count = 0;
+  GetProcessList();
+  int s = RowOf(system.id), p = RowOf(program.id);
+  ASSERT_GE(s, 0);
+  ASSERT_GE(p, 0);
+  ASSERT_TRUE(g_TaskList.entries[s].system);
+
+  BoxAnswer answer;
+  HANDLE thread = (HANDLE)_beginthreadex(NULL, 0, BoxAnswer::Run, &answer, 0, NULL);
+  RunCloseTask(PAGE_TASKS, s);
+  WaitForSingleObject(thread, 15000);
+  CloseHandle(thread);
+  EXPECT_EQ(L"Vantora", answer.caption);
+  EXPECT_EQ(1u, answer.icon);
+  EXPECT_FALSE(answer.text.empty());
+  EXPECT_EQ((DWORD)STILL_ACTIVE, system.Wait(500));
+  EXPECT_TRUE(g_TaskList.entries[s].running);
+
+  HWND window = g_TaskList.entries[p].window;
+  ASSERT_TRUE(IsWindow(window));
+  RunCloseTask(PAGE_TASKS, p);
+  EXPECT_FALSE(g_TaskList.entries[p].running);  // shown closed at once
+  EXPECT_TRUE(WaitWindowGone(window, 5000));
+  EXPECT_EQ(0u, program.Wait(5000));
+
+  // Stopped row: started through the shell by its path, and the list rebuilt shows it running again.
+  std::wstring path = g_TaskList.entries[p].path;
+  RunCloseTask(PAGE_TASKS, p);
+  bool listed = WaitUntil([&] {
+    GetProcessList();
+    for (int i = 0; i < g_TaskList.count; i++)
+      if (g_TaskList.entries[i].running && name == g_TaskList.entries[i].exeName) return true;
+    return false;
+  }, 10000);
+  EXPECT_TRUE(listed) << "restarted from " << path.size();
+  for (int i = 0; i < g_TaskList.count; i++)
+    if (g_TaskList.entries[i].running && name == g_TaskList.entries[i].exeName)
+      PostMessageW(g_TaskList.entries[i].window, WM_CLOSE, 0, 0);
+}
+
+// A save that cannot be written changes nothing the user or the monitor would believe: the row keeps its
+// level and membership, and its threads their level.
+TEST(ChangeTaskPriority, AFailedSaveIsUndone) {
+  Program program;
+  ASSERT_TRUE(StartHelper(&program, HelperCopy(UniqueName(L"nosave", L".exe")), L"window NoSave threads 2"));
+  g_TaskDatabase.count = 0;
+  GetProcessList();
+  int p = RowOf(program.id);
+  ASSERT_GE(p, 0);
+  ASSERT_EQ(3, g_TaskList.entries[p].priority);
+  WCHAR saved[MAX_PATH];
+  wcscpy(saved, g_Paths.moduleFolder);
+  wcscpy(g_Paths.moduleFolder, L"C:\no such folder here\");
+  ChangeTaskPriority(PAGE_TASKS, 0, p);
+  AddDeleteTaskFromDataBase(PAGE_TASKS, p);
+  wcscpy(g_Paths.moduleFolder, saved);
+  EXPECT_EQ(3, g_TaskList.entries[p].priority);
+  EXPECT_FALSE(g_TaskList.entries[p].inDatabase);
+  EXPECT_EQ(0, g_TaskDatabase.count);
+  for (DWORD thread : ThreadsOf(program.id)) EXPECT_EQ(3, WmGetThreadPriority(thread));
+
+  // Limits: nothing above time critical or below idle.
+  g_TaskList.entries[p].priority = 0;
+  ChangeTaskPriority(PAGE_TASKS, 0, p);
+  EXPECT_EQ(0, g_TaskList.entries[p].priority);
+  g_TaskList.entries[p].priority = 7;
+  ChangeTaskPriority(PAGE_TASKS, PRIORITY_DIRECTION_DOWN, p);
+  EXPECT_EQ(7, g_TaskList.entries[p].priority);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "../resource.h"
 #include "../tasks/process.h"
 #include "../tasks/tasklist.h"
+#include "../tasks/taskops.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -71,10 +72,7 @@ static void MainWindow_OnPaint(HWND hwnd) {
 static void MainWindow_OnRefreshTick(HWND hwnd) {
   if (g_Main.currentPage != 1 || GetForegroundWindow() != hwnd) return;
   if (GetTickCount() - g_Main.lastPaintTick < REFRESH_PERIOD_MS) return;
-  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
-    TaskEntry *row = &g_TaskList.entries[i];
-    row->cpuUsage = row->running ? GetProcessCpuUsage(row->processId) : 0.0;
-  }
+  RefreshTaskCpu();
   InvalidateRect(hwnd, NULL, FALSE);
 }
 

@@ -72,6 +72,8 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
   }
   for (int page = 0; page < PAGE_COUNT; page++) LayoutPage(page, false);
 
+  CheckCompanionsAtStart();
+
   SHInitExtraControls();
   if (!RegisterMainClass()) return 0;
   HWND hwnd = WmCreateWindow(0, VANTORA_CLASS, VANTORA_TITLE, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -19,11 +19,6 @@ BOOL WriteAll(HANDLE file, const void *data, DWORD size) {
   return WriteFile(file, data, size, &written, NULL) && written == size;
 }
 
-BOOL ReadAll(HANDLE file, void *data, DWORD size) {
-  DWORD read = 0;
-  return ReadFile(file, data, size, &read, NULL) && read == size;
-}
-
 }  // namespace
 
 void RecordText(const WCHAR field[TASK_RECORD_NAME_CHARS], WCHAR out[TASK_RECORD_NAME_CHARS + 1]) {
@@ -72,7 +67,14 @@ int WriteTaskDatabase(LPCWSTR path, const TaskDatabase *database) {
   BOOL ok = WriteAll(file, &count, sizeof(count));
   for (WORD i = 0; ok && i < count; i++) ok = WriteAll(file, &database->records[i], sizeof(TaskRecord));
   if (!CloseHandle(file)) ok = FALSE;
-  if (ok) ok = MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  // A reader that has the old file open for a moment (the monitor) can refuse the replace: try again
+  // briefly rather than lose the save.
+  for (int tries = 0; ok; tries++) {
+    if (MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+    DWORD error = GetLastError();
+    if (tries >= 50 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) ok = FALSE;
+    else Sleep(10);
+  }
   if (ok) {
     WriteDebugLog(LOG_GUI, L"Settings.db write data [%d tasks].", (int)count);
   } else {
@@ -85,31 +87,34 @@ int WriteTaskDatabase(LPCWSTR path, const TaskDatabase *database) {
 int ReadTaskDatabase(LPCWSTR path, TaskDatabase *database, int channel, LPCWSTR countFormat, LPCWSTR recordFormat) {
   ZeroMemory(database, sizeof(*database));
   if (!path || !path[0]) return 0;
+  // The whole file in one read, closed before anything is logged: the writer replaces the file by
+  // renaming a new one over it, and an open reader must hold it for as short a time as possible.
+  static BYTE image[sizeof(WORD) + MAX_TASK_RECORDS * sizeof(TaskRecord)];
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
   if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD size = 0;
+  if (!ReadFile(file, image, sizeof(image), &size, NULL)) size = 0;
+  CloseHandle(file);
   WORD stored = 0;
-  if (!ReadAll(file, &stored, sizeof(stored))) stored = 0;
+  if (size >= sizeof(WORD)) CopyMemory(&stored, image, sizeof(WORD));
   // A count beyond the table comes from a file this program did not write: the first records only.
   WORD wanted = stored <= MAX_TASK_RECORDS ? stored : MAX_TASK_RECORDS;
   WriteDebugLog(channel, countFormat, (int)wanted);
-  WORD count = 0;
-  for (; count < wanted; count++) {
-    TaskRecord *record = &database->records[count];
-    // A file that ends inside a record ends the database before it.
-    if (!ReadAll(file, record, sizeof(TaskRecord))) {
-      ZeroMemory(record, sizeof(TaskRecord));
-      break;
-    }
+  // A file that ends inside a record ends the database before it.
+  DWORD whole = size >= sizeof(WORD) ? (size - sizeof(WORD)) / sizeof(TaskRecord) : 0;
+  WORD count = wanted <= whole ? wanted : (WORD)whole;
+  for (WORD i = 0; i < count; i++) {
+    TaskRecord *record = &database->records[i];
+    CopyMemory(record, image + sizeof(WORD) + i * sizeof(TaskRecord), sizeof(TaskRecord));
     record->path[TASK_RECORD_PATH_CHARS - 1] = 0;
     if (record->priority < 0) record->priority = 0;
     if (record->priority > 7) record->priority = 7;
     WCHAR name[TASK_RECORD_NAME_CHARS + 1];
     RecordText(record->exeName, name);
-    WriteDebugLog(channel, recordFormat, (int)count, name, (int)record->priority);
+    WriteDebugLog(channel, recordFormat, (int)i, name, (int)record->priority);
   }
   database->count = count;
-  CloseHandle(file);
   return 1;
 }
 

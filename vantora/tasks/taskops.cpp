@@ -1,13 +1,101 @@
+// Operations of the task page: the list with its CPU figures, database membership, priority levels,
+// starting and closing programs.
 #include "taskops.h"
+#include "cpusample.h"
+#include "database.h"
 #include "process.h"
+#include "../shell/layout.h"
+#include "../shell/mainwindow.h"
+#include "../shell/pagecatalogue.h"
+#include "../tweaks/companions.h"
 #include "debuglog.h"
+#include "device.h"
+#include "strings.h"
+#include "wm.h"
 #include <strsafe.h>
+
+namespace {
+
+// The time the list's CPU figures are measured over when it is built.
+#define LIST_SAMPLE_MS 200
+
+// Samples are large and belong to the user-interface thread. The tick keeps the latest sample so the
+// next tick measures over the time in between instead of waiting.
+CpuSample g_ListSample;
+CpuSample g_TickSample;
+CpuSample g_NewSample;
+
+TaskEntry *RowAt(int row) {
+  if (row < 0 || row >= g_TaskList.count || row >= MAX_TASKS) return NULL;
+  return &g_TaskList.entries[row];
+}
+
+// Names compare over the width of a database record's name field, as the database matches them.
+bool SameRecordName(const TaskEntry *a, const TaskEntry *b) {
+  return wcsncmp(a->exeName, b->exeName, TASK_RECORD_NAME_CHARS) == 0;
+}
+
+void Alert(void) { MessageBeep(MB_OK); }
+
+// Tells the monitor to re-read the database; only after the file is closed.
+HWND AnnounceChange(void) {
+  WmSetWaitCursor(TRUE);
+  HWND monitor = FindVTMonitorWindow();
+  if (monitor) SendMessageW(monitor, CWM_VT_REFRESH, 0, 0);
+  WmSetWaitCursor(FALSE);
+  return monitor;
+}
+
+// The rows' database state before a change, so that a change that could not be saved can be undone.
+struct RowState {
+  int priority;
+  BYTE inDatabase;
+};
+RowState g_Before[MAX_TASKS];
+
+void RememberRows(void) {
+  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
+    g_Before[i].priority = g_TaskList.entries[i].priority;
+    g_Before[i].inDatabase = g_TaskList.entries[i].inDatabase;
+  }
+}
+
+// The file still holds the state before the change: the list and the in-memory database go back to it,
+// so the page never shows (and the monitor is never told of) a level that is not on disk.
+void RestoreRows(LPCWSTR operation) {
+  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
+    g_TaskList.entries[i].priority = g_Before[i].priority;
+    g_TaskList.entries[i].inDatabase = g_Before[i].inDatabase;
+  }
+  FillTaskDatabase(&g_TaskDatabase, &g_TaskList);
+  WriteDebugLog(LOG_GUI, L"%s: Settings.db not saved, change undone.", operation);
+  Alert();
+}
+
+bool IsCompanion(const TaskEntry *row, LPCWSTR exe) { return wcsstr(row->exeName, exe) != NULL; }
+
+void InvalidateMain(void) {
+  if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
+}
+
+}  // namespace
+
+int TaskDatabaseImage(const TaskEntry *row) {
+  return row && row->inDatabase ? TASK_IMAGE_IN_DATABASE : TASK_IMAGE_NOT_IN_DATABASE;
+}
+
+int TaskKnobLeft(int level, int trackLeft, int trackRight, int knobWidth) {
+  if (level < PRIORITY_LEVEL_HIGHEST) level = PRIORITY_LEVEL_HIGHEST;
+  if (level > PRIORITY_LEVEL_IDLE) level = PRIORITY_LEVEL_IDLE;
+  return trackLeft + (PRIORITY_LEVEL_IDLE - level) * (trackRight - trackLeft) / PRIORITY_LEVEL_IDLE - knobWidth / 2;
+}
 
 void GetProcessList(void) {
   DWORD start = GetTickCount();
   WriteDebugLog(LOG_GUI, L"+GetProcessList call.");
   BuildTaskList(&g_TaskList, 1, 0, 1);
   WriteDebugLog(LOG_GUI, L"GetProcessList All Tasks (running+db) = %d.", g_TaskList.count);
+  int running = 0;
   for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
     TaskEntry *row = &g_TaskList.entries[i];
     WriteDebugLog(LOG_GUI, L"GetProcessList [%d][%s][running=%d][inDB=%d]", i, row->exeName, (int)row->running,
@@ -18,11 +106,140 @@ void GetProcessList(void) {
     }
     row->cpuUsage = 0;
     if (!row->running) continue;
-    // A failed measurement (negative) shows as no load rather than a negative percentage.
-    double cpu = GetProcessCpuUsage(row->processId);
-    row->cpuUsage = cpu > 0 ? cpu : 0;
+    running++;
     // A database row keeps its stored level, which the monitor enforces.
     if (!row->inDatabase) GetProcessPriority(row->processId, &row->priority);
   }
+  // One measuring window for the whole list: every running row's load over the same 200 ms.
+  if (running) {
+    DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
+    TakeCpuSample(&g_ListSample);
+    Sleep(LIST_SAMPLE_MS);
+    TakeCpuSample(&g_TickSample);
+    SetProcPermissions(oldPermissions);
+    ApplyCpuLoads(&g_TaskList, &g_ListSample, &g_TickSample);
+  } else {
+    g_TickSample.taken = FALSE;
+  }
   WriteDebugLog(LOG_GUI, L"-GetProcessList done %d ms.", (int)(GetTickCount() - start));
+}
+
+void RefreshTaskCpu(void) {
+  DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
+  TakeCpuSample(&g_NewSample);
+  SetProcPermissions(oldPermissions);
+  // Before the first tick after a rebuild without a sample, every row reads 0 until the next tick.
+  ApplyCpuLoads(&g_TaskList, &g_TickSample, &g_NewSample);
+  CopyMemory(&g_TickSample, &g_NewSample, offsetof(CpuSample, threads) + g_NewSample.count * sizeof(WmThreadTimes));
+}
+
+void RefreshProcessList(int page) {
+  WmSetWaitCursor(TRUE);
+  WriteDebugLog(LOG_GUI, L"RefreshProcessList:");
+  GetProcessList();
+  if (page >= 0 && page < PAGE_RECORDS) {
+    SetupPageRows(page);
+    LayoutPage(page, false);
+  }
+  InvalidateMain();
+  WmSetWaitCursor(FALSE);
+}
+
+void AddDeleteTaskFromDataBase(int page, int index) {
+  (void)page;
+  TaskEntry *row = RowAt(index);
+  if (!row) return;
+  WriteDebugLog(LOG_GUI, L"AddDeleteTaskFromDataBase: [%d][%s] [process 0x%X] [issystem %d] [inDB %d]", index,
+                row->exeName, (unsigned)row->processId, (int)row->system, (int)row->inDatabase);
+  RememberRows();
+  // The level stays: a running program joins at its present average level.
+  row->inDatabase = row->inDatabase ? 0 : 1;
+  HWND monitor = NULL;
+  if (SaveSettings())
+    monitor = AnnounceChange();
+  else
+    RestoreRows(L"AddDeleteTaskFromDataBase");
+  WriteDebugLog(LOG_GUI, L"AddDeleteTaskFromDataBase [mon=0x%X] lvindex=%d inDB=%d imgIdx=%d", (unsigned)(UINT_PTR)monitor,
+                index, (int)row->inDatabase, TaskDatabaseImage(row));
+  InvalidateMain();
+}
+
+void ChangeTaskPriority(int page, int direction, int index) {
+  (void)page;
+  TaskEntry *row = RowAt(index);
+  if (!row) return;
+  int level = row->priority;
+  bool down = direction == PRIORITY_DIRECTION_DOWN;
+  if ((down && level >= PRIORITY_LEVEL_IDLE) || (!down && level <= PRIORITY_LEVEL_HIGHEST)) {
+    Alert();
+    return;
+  }
+  int newLevel = down ? level + 1 : level - 1;
+  RememberRows();
+  if (row->running) SetProcessPriority(row->processId, newLevel);
+  // Membership follows the level, so normal priority is never stored; the database keeps one level per
+  // program name, so rows of the same program in the database follow too.
+  BYTE member = newLevel != PRIORITY_LEVEL_NORMAL ? 1 : 0;
+  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
+    TaskEntry *other = &g_TaskList.entries[i];
+    if (other != row && !(other->inDatabase && SameRecordName(other, row))) continue;
+    other->priority = newLevel;
+    other->inDatabase = member;
+  }
+  WriteDebugLog(LOG_GUI, L"ChangeTaskPriority [%d][%s] priority %d -> %d inDB=%d", index, row->exeName, level, newLevel,
+                (int)row->inDatabase);
+  if (SaveSettings()) {
+    AnnounceChange();
+  } else {
+    RestoreRows(L"ChangeTaskPriority");
+    if (row->running) SetProcessPriority(row->processId, level);
+  }
+  InvalidateMain();
+}
+
+void RunCloseTask(int page, int index) {
+  TaskEntry *row = RowAt(index);
+  if (!row) return;
+  WriteDebugLog(LOG_GUI, L"RunCloseTask");
+  WriteDebugLog(LOG_GUI, L"RunCloseTask: name %s process 0x%X systemprocess %d running %d", row->exeName,
+                (unsigned)row->processId, (int)row->system, (int)row->running);
+  if (row->system) {
+    Alert();
+    MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, L"String39VT", LOCALISED_STRING_MAX), L"Vantora",
+                MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (row->running) {
+    row->running = 0;
+    if (IsCompanion(row, L"GaugeletApp.exe")) {
+      SetGaugeletEnabled(false);
+      g_Pages[PAGE_COMPANIONS].itemState[1] = false;
+    } else if (IsCompanion(row, L"QuitletApp.exe")) {
+      SetQuitletEnabled(false);
+      g_Pages[PAGE_COMPANIONS].itemState[0] = false;
+    } else if (IsCompanion(row, L"VTMonitor.exe")) {
+      g_Main.monitorRunning = false;
+      StopVTMonitor();
+    } else if (row->window && IsWindow(row->window)) {
+      // Another program's window: the layer asks it to close, as the desktop refuses to destroy it.
+      WmCloseWindow(row->window);
+    }
+    InvalidateMain();
+    return;
+  }
+  WriteDebugLog(LOG_GUI, L"execute file %s", row->path);
+  if (IsCompanion(row, L"GaugeletApp.exe")) {
+    SetGaugeletEnabled(true);
+    g_Pages[PAGE_COMPANIONS].itemState[1] = true;
+  } else if (IsCompanion(row, L"QuitletApp.exe")) {
+    SetQuitletEnabled(true);
+    g_Pages[PAGE_COMPANIONS].itemState[0] = true;
+  } else if (IsCompanion(row, L"VTMonitor.exe")) {
+    g_Main.monitorRunning = true;
+    StartVTMonitor();
+  } else {
+    // A start that fails is not reported: the refreshed list shows the program stopped.
+    RunProgram(row->path, NULL);
+  }
+  RefreshProcessList(page);
 }

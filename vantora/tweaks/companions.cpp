@@ -1,5 +1,132 @@
+// Starting and stopping the companion programs with their flags and StartUp shortcuts.
 #include "companions.h"
+#include "../shell/mainwindow.h"
+#include "../shell/pagemodel.h"
+#include "debuglog.h"
+#include "device.h"
+#include "paths.h"
+#include "settings.h"
+#include "wm.h"
+#include <strsafe.h>
 
-HWND FindVTMonitorWindow(void) { return FindWindowW(L"VTMONITOR", L"VTMonitor"); }
-HWND FindQuitletWindow(void) { return FindWindowW(L"QUITLETAPP", L"QuitletApp"); }
-HWND FindGaugeletWindow(void) { return FindWindowW(L"GAUGELETAPPTOPLVL", L"GaugeletAppTopLvl"); }
+namespace {
+
+struct Companion {
+  LPCWSTR programFile;
+  LPCWSTR windowClass;
+  LPCWSTR windowTitle;
+  LPCWSTR shortcut;
+  LPCWSTR flag;  // NULL: the monitor counts as enabled while its window exists
+};
+
+enum CompanionIndex { QUITLET, GAUGELET, MONITOR };
+
+const Companion kCompanions[] = {
+    {L"QuitletApp.exe", L"QUITLETAPP", L"QuitletApp", L"QuitletApp.lnk", L"RealQuitlet"},
+    {L"GaugeletApp.exe", L"GAUGELETAPPTOPLVL", L"GaugeletAppTopLvl", L"GaugeletApp.lnk", L"Gaugelet"},
+    {L"VTMonitor.exe", L"VTMONITOR", L"VTMonitor", L"VTMonitor.lnk", NULL},
+};
+
+// Rows of the companions page that show the two flags.
+const int kCompanionRow[] = {0, 1};
+
+HWND FindCompanion(int which) { return FindWindowW(kCompanions[which].windowClass, kCompanions[which].windowTitle); }
+
+void StartCompanion(int which) {
+  const Companion *c = &kCompanions[which];
+  WCHAR command[MAX_PATH];
+  if (FAILED(StringCchCopyW(command, ARRAYSIZE(command), CompanionCommand(c->programFile)))) command[0] = 0;
+  WriteDebugLog(LOG_GUI, L"Start companion [%s]", command);
+  if (!command[0]) return;
+  RunProgram(command, NULL);
+  SetStartupShortcut(1, command, c->shortcut);
+}
+
+void StopCompanion(int which) {
+  const Companion *c = &kCompanions[which];
+  HWND window = FindCompanion(which);
+  WriteDebugLog(LOG_GUI, L"Stop companion [%s] window 0x%X", c->programFile, (unsigned)(UINT_PTR)window);
+  // Another program's window: the layer asks it to close, as the desktop refuses to destroy it.
+  if (window) WmCloseWindow(window);
+  SetStartupShortcut(0, NULL, c->shortcut);
+}
+
+void SetCompanionEnabled(int which, bool on) {
+  DWORD value = on ? 1 : 0;
+  WriteMachineSetting(PRODUCT_KEY, kCompanions[which].flag, REG_DWORD, &value, sizeof(value));
+  if (on)
+    StartCompanion(which);
+  else
+    StopCompanion(which);
+}
+
+}  // namespace
+
+LPCWSTR CompanionCommand(LPCWSTR programFile) {
+  static WCHAR command[MAX_PATH];
+  command[0] = 0;
+  LPCWSTR path = GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"", programFile);
+  if (!path || !path[0] || FAILED(StringCchPrintfW(command, ARRAYSIZE(command), L"\"%s\"", path))) command[0] = 0;
+  return command;
+}
+
+HWND FindVTMonitorWindow(void) { return FindCompanion(MONITOR); }
+HWND FindQuitletWindow(void) { return FindCompanion(QUITLET); }
+HWND FindGaugeletWindow(void) { return FindCompanion(GAUGELET); }
+
+void StartQuitlet(void) { StartCompanion(QUITLET); }
+void StartGaugelet(void) { StartCompanion(GAUGELET); }
+void StartVTMonitor(void) { StartCompanion(MONITOR); }
+void StopQuitlet(void) { StopCompanion(QUITLET); }
+void StopGaugelet(void) { StopCompanion(GAUGELET); }
+void StopVTMonitor(void) { StopCompanion(MONITOR); }
+
+void SetQuitletEnabled(bool on) { SetCompanionEnabled(QUITLET, on); }
+void SetGaugeletEnabled(bool on) { SetCompanionEnabled(GAUGELET, on); }
+
+void ToggleVTMonitor(int item, bool *redraw) {
+  PageModel *page = &g_Pages[PAGE_TASKS];
+  if (item >= 0 && item < MAX_PAGE_CONTROLS) {
+    page->focusedControl = item;
+    page->controls[item].image = 6;
+  }
+  if (FindVTMonitorWindow()) {
+    g_Main.monitorRunning = false;
+    StopVTMonitor();
+  } else {
+    g_Main.monitorRunning = true;
+    StartVTMonitor();
+  }
+  if (redraw) *redraw = true;
+}
+
+void RunBenchmark(int visibleRow) {
+  static const LPCWSTR kArguments[] = {L"-run", L"-view", L"-compare"};
+  PageModel *page = &g_Pages[PAGE_BENCHMARK];
+  int row = visibleRow + page->scrollOffset;
+  page->focusedItem = row;
+  if (row < 0 || row >= (int)ARRAYSIZE(kArguments)) return;
+  // The benchmark lies beside the running program (the module folder ends with a backslash).
+  WCHAR folder[MAX_PATH];
+  if (FAILED(StringCchCopyW(folder, ARRAYSIZE(folder), g_Paths.moduleFolder))) return;
+  size_t length = wcslen(folder);
+  if (length && folder[length - 1] == L'\\') folder[length - 1] = 0;
+  WCHAR program[MAX_PATH];
+  if (FAILED(StringCchCopyW(program, ARRAYSIZE(program), JoinPath(folder, L"", L"Benchmark.exe"))) || !program[0])
+    return;
+  WriteDebugLog(LOG_GUI, L"RunBenchmark [%s %s]", program, kArguments[row]);
+  RunProgram(program, kArguments[row]);
+}
+
+void CheckCompanionsAtStart(void) {
+  PageModel *page = &g_Pages[PAGE_COMPANIONS];
+  // An absent value leaves the flag as the companions page read it.
+  DWORD quitlet = page->itemState[kCompanionRow[QUITLET]] ? 1 : 0;
+  if (ReadMachineSetting(PRODUCT_KEY, L"RealQuitlet", REG_DWORD, &quitlet, sizeof(quitlet)))
+    page->itemState[kCompanionRow[QUITLET]] = quitlet != 0;
+  if (!FindQuitletWindow() && quitlet) StartQuitlet();
+
+  DWORD gaugelet = page->itemState[kCompanionRow[GAUGELET]] ? 1 : 0;
+  WriteMachineSetting(PRODUCT_KEY, L"Gaugelet", REG_DWORD, &gaugelet, sizeof(gaugelet));
+  if (!FindGaugeletWindow() && gaugelet) StartGaugelet();
+}

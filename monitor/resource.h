@@ -1,0 +1,4 @@
+// Resource ids of the monitor: icons 1xx.
+#pragma once
+
+#define IDI_VTMONITOR 101

@@ -1,0 +1,269 @@
+// The priority monitor running for real in the device, fed by the main program's task operations (run
+// in this process) through the shared database file and the refresh message; checked by the levels of
+// real programs' threads, the file's bytes and the monitor's debug log.
+#include <process.h>
+#include "testsupport.h"
+#include "taskhelpers.h"
+#include "database.h"
+#include "device.h"
+#include "paths.h"
+#include "process.h"
+#include "startup.h"
+#include "taskops.h"
+#include "wm_process.h"
+
+namespace {
+
+const wchar_t kLog[] = L"C:\\VT.mon.txt";
+
+std::vector<int> LevelsOf(DWORD processId) {
+  std::vector<int> levels;
+  for (DWORD thread : ThreadsOf(processId)) levels.push_back(WmGetThreadPriority(thread));
+  return levels;
+}
+
+bool AllAt(DWORD processId, int level) {
+  std::vector<int> levels = LevelsOf(processId);
+  if (levels.empty()) return false;
+  for (int l : levels)
+    if (l != level) return false;
+  return true;
+}
+
+// Lines of the monitor's log from index `from` on that contain the text.
+int CountFrom(const std::vector<std::wstring> &lines, size_t from, const std::wstring &text) {
+  int n = 0;
+  for (size_t i = from; i < lines.size(); i++) n += lines[i].find(text) != std::wstring::npos;
+  return n;
+}
+
+int RowOf(DWORD processId) {
+  for (int i = 0; i < g_TaskList.count; i++)
+    if (g_TaskList.entries[i].processId == processId) return i;
+  return -1;
+}
+
+class MonitorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(nullptr, FindWindowW(L"VTMONITOR", L"VTMonitor")) << "a monitor of another test is still running";
+    SetProductDword(L"EnableDebug", 1);
+    RemoveFile(kLog);
+    // The monitor reads "Settings.db" beside itself: a copy of it in a folder of this test, which this
+    // process (standing in for the main program) writes through the same task operations.
+    folder_ = MakeTempFolder(L"monitor");
+    exe_ = folder_ + L"\\VTMonitor.exe";
+    ASSERT_TRUE(CopyFileW(InstalledProgram(L"VTMonitor.exe").c_str(), exe_.c_str(), FALSE));
+    RemoveFile(Database());
+    GetModuleFolder(&g_Paths);
+    wcscpy(g_Paths.moduleFolder, (folder_ + L"\\").c_str());
+    CWM_VT_REFRESH = RegisterWindowMessageW(L"Vantora Refresh");
+    g_TaskDatabase.count = 0;
+  }
+  void TearDown() override {
+    HWND hwnd = FindWindowW(L"VTMONITOR", L"VTMonitor");
+    if (hwnd) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    if (monitor_.process) EXPECT_EQ(0u, monitor_.Wait(5000)) << "the monitor ends when its window is closed";
+  }
+  std::wstring Database() const { return folder_ + L"\\Settings.db"; }
+  HWND StartMonitor() {
+    EXPECT_TRUE(monitor_.Start(exe_));
+    return WaitForWindow(L"VTMONITOR", L"VTMonitor", 10000);
+  }
+  void Refresh(HWND monitor) {
+    DWORD_PTR result;
+    EXPECT_TRUE(SendMessageTimeoutW(monitor, CWM_VT_REFRESH, 0, 0, SMTO_NORMAL, 20000, &result));
+  }
+  std::wstring folder_, exe_;
+  ProductKeyGuard guard_{{L"EnableDebug"}};
+  Program monitor_;
+};
+
+// One program through a user's whole session of changes: raised into the database, drifted and set back
+// by the monitor (every instance, every thread), moved to each level down to 6, which the monitor must
+// read back as 6, and lowered back to normal, which takes it out of the file and out of the monitor's
+// hands.
+TEST_F(MonitorTest, KeepsStoredLevelsOnEveryThreadAndLetsGoOfNormal) {
+  Program program, second;
+  std::wstring name = UniqueName(L"mon", L".exe");
+  std::wstring exe = HelperCopy(name);
+  ASSERT_TRUE(StartHelper(&program, exe, L"window Monitored threads 3"));
+  HWND monitor = StartMonitor();
+  ASSERT_NE(nullptr, monitor);
+  // Hidden, disabled and empty: nothing of the monitor shows on the screen.
+  EXPECT_FALSE(IsWindowVisible(monitor));
+  EXPECT_FALSE(IsWindowEnabled(monitor));
+
+  GetProcessList();
+  int row = RowOf(program.id);
+  ASSERT_GE(row, 0);
+  ASSERT_EQ(3, g_TaskList.entries[row].priority);
+  ChangeTaskPriority(PAGE_TASKS, 0, row);  // raise: 3 -> 2, joins the database
+  EXPECT_EQ(2, g_TaskList.entries[row].priority);
+  EXPECT_TRUE(g_TaskList.entries[row].inDatabase);
+  EXPECT_TRUE(AllAt(program.id, 2));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(Database(), &bytes));
+  ASSERT_EQ(2u + 602u, bytes.size());
+  EXPECT_EQ(1, bytes[0]);
+  EXPECT_EQ(0, bytes[1]);
+  EXPECT_EQ(std::wstring(name.substr(0, 20)),
+            std::wstring((const wchar_t *)(bytes.data() + 2 + 40), std::min<size_t>(name.size(), 20)));
+  EXPECT_EQ(2, bytes[2 + 600]);
+  std::vector<std::wstring> log = ReadLogLines(kLog);
+  EXPECT_EQ(1, CountFrom(log, 0, L"CWM_VT_REFRESH, refresh process list."));
+  EXPECT_EQ(1, CountFrom(log, 0, L"\tGetProcessList::Settings.db read data [1 tasks]."));
+  EXPECT_EQ(1, CountFrom(log, 0, L"\tGetProcessList:: " + name + L" is running, priority 2."));
+  EXPECT_EQ(1, CountFrom(log, 0, L"\tNo change required."));
+  EXPECT_EQ(0, CountFrom(log, 0, L"CHANGE"));
+
+  // Someone else moves the program's threads, and a second copy of it starts at normal: the next cycle
+  // sets both, every thread, once.
+  ASSERT_EQ(1, SetProcessPriority(program.id, 4));
+  ASSERT_TRUE(StartHelper(&second, exe, L"window Second threads 2"));
+  size_t mark = log.size();
+  Refresh(monitor);
+  EXPECT_TRUE(AllAt(program.id, 2));
+  EXPECT_TRUE(AllAt(second.id, 2));
+  log = ReadLogLines(kLog);
+  EXPECT_EQ(2, CountFrom(log, mark, L"\tGetProcessList:: CHANGE: set priority " + name.substr(0, 20) + L" 2"));
+  mark = log.size();
+  Refresh(monitor);
+  log = ReadLogLines(kLog);
+  EXPECT_EQ(0, CountFrom(log, mark, L"CHANGE"));
+  EXPECT_EQ(2, CountFrom(log, mark, L"\tNo change required."));
+  second.Kill();
+
+  // Down to 6 step by step; passing normal (3) takes it out and puts it back.
+  for (int level = 3; level <= 6; level++) {
+    ChangeTaskPriority(PAGE_TASKS, PRIORITY_DIRECTION_DOWN, row);
+    EXPECT_EQ(level, g_TaskList.entries[row].priority);
+    EXPECT_EQ(level != 3, (bool)g_TaskList.entries[row].inDatabase) << level;
+  }
+  ASSERT_TRUE(ReadFileBytes(Database(), &bytes));
+  ASSERT_EQ(2u + 602u, bytes.size());
+  EXPECT_EQ(6, bytes[2 + 600]);
+  EXPECT_TRUE(AllAt(program.id, 6));
+  log = ReadLogLines(kLog);
+  // The monitor's own reading of the threads gives 6 again, so it leaves them alone.
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(0, CountFrom(log, mark, L"CHANGE"));
+  EXPECT_EQ(1, CountFrom(log, mark, L" is running, priority 6."));
+
+  // Back to normal: out of the file, and the monitor no longer touches the program.
+  for (int level = 5; level >= 3; level--) ChangeTaskPriority(PAGE_TASKS, 0, row);
+  EXPECT_FALSE(g_TaskList.entries[row].inDatabase);
+  ASSERT_TRUE(ReadFileBytes(Database(), &bytes));
+  EXPECT_EQ(std::string("\0\0", 2), bytes);
+  ASSERT_EQ(1, SetProcessPriority(program.id, 5));
+  mark = ReadLogLines(kLog).size();
+  Refresh(monitor);
+  EXPECT_TRUE(AllAt(program.id, 5));
+  log = ReadLogLines(kLog);
+  EXPECT_EQ(0, CountFrom(log, mark, name));
+  EXPECT_EQ(1, CountFrom(log, mark, L"\tGetProcessList::Settings.db read data [0 tasks]."));
+}
+
+// What the monitor must survive: a second start, a database that disappears, a database program that
+// has no visible titled window, and the main program rewriting the file a thousand times while the
+// monitor re-reads it as fast as it can.
+TEST_F(MonitorTest, SecondStartMissingFileHiddenProgramAndRacingSaves) {
+  Program hidden, shown;
+  std::wstring hiddenName = UniqueName(L"hid", L".exe"), shownName = UniqueName(L"shown", L".exe");
+  ASSERT_TRUE(StartHelper(&hidden, HelperCopy(hiddenName), L"hidden Hidden"));
+  ASSERT_TRUE(StartHelper(&shown, HelperCopy(shownName), L"window Shown"));
+  // The database as the main program keeps it: both programs at level 5.
+  GetProcessList();
+  for (DWORD id : {hidden.id, shown.id}) {
+    int row = RowOf(id);
+    ASSERT_GE(row, 0);
+    g_TaskList.entries[row].priority = 5;
+    g_TaskList.entries[row].inDatabase = 1;
+  }
+  ASSERT_EQ(1, SaveSettings());
+
+  HWND monitor = StartMonitor();
+  ASSERT_NE(nullptr, monitor);
+  Program again;
+  ASSERT_TRUE(again.Start(exe_));
+  EXPECT_EQ(0u, again.Wait(10000));
+  EXPECT_EQ(monitor, FindWindowW(L"VTMONITOR", L"VTMonitor"));
+  std::vector<std::wstring> log = ReadLogLines(kLog);
+  EXPECT_EQ(1, CountFrom(log, 0, L"Vantora monitor is already running!"));
+  EXPECT_EQ(1, CountFrom(log, 0, L"WM_CREATE::Settings.db read data [2 tasks]."));
+  EXPECT_EQ(1, CountFrom(log, 0, L"WM_CREATE::Timer set 20000ms"));
+
+  Refresh(monitor);
+  EXPECT_TRUE(AllAt(shown.id, 5));
+  EXPECT_TRUE(AllAt(hidden.id, 3)) << "a program without a visible titled window is left alone";
+
+  // The file goes away: the refresh finds nothing, and every later cycle (the timer's too) tries again
+  // until the file is back.
+  RemoveFile(Database());
+  size_t mark = ReadLogLines(kLog).size();
+  Refresh(monitor);
+  log = ReadLogLines(kLog);
+  EXPECT_EQ(1, CountFrom(log, mark, L"\tGetProcessList::Load Settings"));
+  EXPECT_EQ(0, CountFrom(log, mark, L"read data"));
+  ASSERT_EQ(1, SetProcessPriority(shown.id, 4));
+  ASSERT_EQ(1, SaveSettings());
+  mark = log.size();
+  EXPECT_TRUE(WaitUntil([&] { return CountFrom(ReadLogLines(kLog), mark, L"read data [2 tasks]") == 1; }, 25000))
+      << "the timer's cycle reads the file that is back";
+  log = ReadLogLines(kLog);
+  EXPECT_EQ(1, CountFrom(log, mark, L"\tGetProcessList() call [CMD Load settings=1]."));
+  EXPECT_TRUE(AllAt(shown.id, 5));
+
+  // A thousand saves of alternately one and two programs while a second thread keeps asking the monitor
+  // to re-read: every save lands, and every read sees one whole file.
+  volatile LONG stop = 0;
+  struct Poster {
+    HWND monitor;
+    volatile LONG *stop;
+    static unsigned __stdcall Run(void *p) {
+      Poster *self = (Poster *)p;
+      while (!*self->stop) {
+        PostMessageW(self->monitor, CWM_VT_REFRESH, 0, 0);
+        Sleep(1);
+      }
+      return 0;
+    }
+  } poster = {monitor, &stop};
+  int shownRow = RowOf(shown.id);
+  ASSERT_GE(shownRow, 0);
+  mark = ReadLogLines(kLog).size();
+  HANDLE thread = (HANDLE)_beginthreadex(NULL, 0, Poster::Run, &poster, 0, NULL);
+  int failed = 0;
+  for (int i = 0; i < 1000; i++) {
+    g_TaskList.entries[shownRow].inDatabase = i % 2;
+    failed += SaveSettings() != 1;
+  }
+  InterlockedExchange(&stop, 1);
+  WaitForSingleObject(thread, 10000);
+  CloseHandle(thread);
+  EXPECT_EQ(0, failed);
+  Refresh(monitor);  // the last one: after the final save
+  EXPECT_EQ((DWORD)STILL_ACTIVE, monitor_.Wait(0)) << "the monitor still runs";
+  log = ReadLogLines(kLog);
+  int reads = 0;
+  for (size_t i = mark; i < log.size(); i++) {
+    size_t at = log[i].find(L"\tGetProcessList::Settings.db read data [");
+    if (at == std::wstring::npos) continue;
+    reads++;
+    int n = _wtoi(log[i].c_str() + at + wcslen(L"\tGetProcessList::Settings.db read data ["));
+    ASSERT_TRUE(n == 1 || n == 2) << "torn read: " << n;
+    ASSERT_LT(i + n, log.size());
+    // The records of one read follow its count: the hidden program first, in list order.
+    for (int r = 0; r < n; r++)
+      ASSERT_NE(std::wstring::npos, log[i + 1 + r].find(L"\tGetProcessList::Database process " + std::to_wstring(r) + L" "))
+          << testing::PrintToString(log[i + 1 + r]);
+  }
+  EXPECT_GT(reads, 10);
+  // The last save held the hidden program alone (i = 999: the shown one out of the database).
+  std::wstring last;
+  for (size_t i = mark; i < log.size(); i++)
+    if (log[i].find(L"read data [") != std::wstring::npos) last = log[i];
+  EXPECT_EQ(L"\tGetProcessList::Settings.db read data [1 tasks].", last.substr(last.find(L'\t')));
+}
+
+}  // namespace
