@@ -3,7 +3,7 @@
 // button and battery meter programs are installed, a stand-in with their classes and titles takes
 // their place in the installation folder.
 #include "testsupport.h"
-#include "companions.h"
+#include "tweaks/companions.h"
 #include "device.h"
 #include "paths.h"
 #include "settings.h"
@@ -68,7 +68,9 @@ class CompanionsTest : public ::testing::Test {
   // The three states agree: flag (when the companion has one), shortcut with the quoted path, window.
   void ExpectInStep(const CompanionFiles &c, bool on) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.exe)) + (on ? " on" : " off"));
-    if (c.flag) EXPECT_EQ(on ? 1u : 0u, Flag(c.flag));
+    if (c.flag) {
+      EXPECT_EQ(on ? 1u : 0u, Flag(c.flag));
+    }
     if (on) {
       EXPECT_EQ(L"\"" + InstalledProgram(c.exe) + L"\"", ShortcutTarget(c.shortcut));
       EXPECT_NE(nullptr, WaitForWindow(c.cls, c.title, 10000));

