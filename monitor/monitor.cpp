@@ -16,6 +16,7 @@ struct MonitorState {
   SHACTIVATEINFO activateInfo;
 };
 MonitorState g_Monitor;
+ThreadOwners g_Threads;
 
 VOID CALLBACK MonitorTimerProc(HWND, UINT, UINT_PTR, DWORD) { MonitorCycle(); }
 
@@ -66,6 +67,8 @@ void MonitorCycle(void) {
       g_Monitor.reload = 0;
   }
   WriteDebugLog(LOG_MONITOR, L"\tGetProcessList set priorities.");
+  // One thread snapshot serves every matched program of the cycle; taken at the first match.
+  bool haveThreads = false;
   int records = g_TaskDatabase.count < MAX_TASK_RECORDS ? g_TaskDatabase.count : MAX_TASK_RECORDS;
   for (int r = 0; r < records; r++) {
     const TaskRecord *record = &g_TaskDatabase.records[r];
@@ -77,15 +80,16 @@ void MonitorCycle(void) {
       // rather than logged as running and changed at every cycle.
       if (!row->running || !row->processId) continue;
       if (wcsncmp(row->exeName, record->exeName, TASK_RECORD_NAME_CHARS) != 0) continue;
+      if (!haveThreads) haveThreads = TakeThreadOwners(&g_Threads) != 0;
       int level = PRIORITY_LEVEL_NORMAL;
-      GetProcessPriority(row->processId, &level);
+      GetProcessPriorityIn(&g_Threads, row->processId, &level);
       WriteDebugLog(LOG_MONITOR, L"\tGetProcessList:: %s is running, priority %d.", row->exeName, level);
       if (level == record->priority) {
         WriteDebugLog(LOG_MONITOR, L"\tNo change required.");
         continue;
       }
       WriteDebugLog(LOG_MONITOR, L"\tGetProcessList:: CHANGE: set priority %s %d", name, (int)record->priority);
-      SetProcessPriority(row->processId, record->priority);
+      SetProcessPriorityIn(&g_Threads, row->processId, record->priority);
     }
   }
   WriteDebugLog(LOG_MONITOR, L"\tGetProcessList() done [%d ms].\n", (int)(GetTickCount() - start));

@@ -17,3 +17,17 @@ SIZE_T GetProcessHeapUsage(DWORD processId);
 // Used physical memory and used storage of the device, in megabytes.
 double GetUsedProgramMemory(void);
 double GetUsedStorageMemory(void);
+
+// The threads of the device and their processes from one thread snapshot, for callers that read or set
+// the levels of many processes at once (one snapshot instead of one per process).
+#define MAX_LISTED_THREADS 4096
+struct ThreadOwners {
+  int count;
+  DWORD threadId[MAX_LISTED_THREADS];
+  DWORD processId[MAX_LISTED_THREADS];
+};
+// 0 (and an empty table) when no thread snapshot could be taken.
+int TakeThreadOwners(ThreadOwners *owners);
+// GetProcessPriority and SetProcessPriority over the threads of a table.
+int GetProcessPriorityIn(const ThreadOwners *owners, DWORD processId, int *priority);
+int SetProcessPriorityIn(const ThreadOwners *owners, DWORD processId, int priority);

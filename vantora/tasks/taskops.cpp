@@ -24,6 +24,7 @@ namespace {
 CpuSample g_ListSample;
 CpuSample g_TickSample;
 CpuSample g_NewSample;
+ThreadOwners g_Owners;
 
 TaskEntry *RowAt(int row) {
   if (row < 0 || row >= g_TaskList.count || row >= MAX_TASKS) return NULL;
@@ -105,16 +106,21 @@ void GetProcessList(void) {
       StringCchCatW(row->displayName, ARRAYSIZE(row->displayName), L"...");
     }
     row->cpuUsage = 0;
-    if (!row->running) continue;
-    running++;
-    // A database row keeps its stored level, which the monitor enforces.
-    if (!row->inDatabase) GetProcessPriority(row->processId, &row->priority);
+    running += row->running != 0;
   }
-  // One measuring window for the whole list: every running row's load over the same 200 ms.
   if (running) {
+    // One measuring window for the whole list: every running row's load over the same 200 ms, during
+    // which the levels are read, all from one thread snapshot.
     DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
     TakeCpuSample(&g_ListSample);
-    Sleep(LIST_SAMPLE_MS);
+    TakeThreadOwners(&g_Owners);
+    for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
+      TaskEntry *row = &g_TaskList.entries[i];
+      // A database row keeps its stored level, which the monitor enforces.
+      if (row->running && !row->inDatabase) GetProcessPriorityIn(&g_Owners, row->processId, &row->priority);
+    }
+    DWORD spent = GetTickCount() - g_ListSample.tick;
+    if (spent < LIST_SAMPLE_MS) Sleep(LIST_SAMPLE_MS - spent);
     TakeCpuSample(&g_TickSample);
     SetProcPermissions(oldPermissions);
     ApplyCpuLoads(&g_TaskList, &g_ListSample, &g_TickSample);
