@@ -67,3 +67,14 @@ struct WmThreadTimes {
 // count is returned; threads that end while they are read are left out). -1 when no snapshot could
 // be taken. One snapshot and one open per thread, whatever the number of processes.
 int WmSampleThreadTimes(WmThreadTimes *threads, int capacity);
+
+// One thread's place and level at one moment.
+struct WmThreadLevel {
+  DWORD threadId;
+  DWORD processId;
+  int level;  // 0..7
+};
+// The levels of every thread of the device from one thread snapshot, at most capacity of them (the
+// count is returned; a thread whose level cannot be read is left out). -1 without a snapshot. Where the
+// host's snapshot carries each thread's priority, no thread is opened except for the level-6 record.
+int WmSampleThreadLevels(WmThreadLevel *threads, int capacity);

@@ -128,31 +128,20 @@ double GetUsedStorageMemory(void) {
 }
 
 int TakeThreadOwners(ThreadOwners *owners) {
-  owners->count = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  THREADENTRY32 entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Thread32First(snapshot, &entry); more && owners->count < MAX_LISTED_THREADS;
-       more = Thread32Next(snapshot, &entry)) {
-    owners->threadId[owners->count] = entry.th32ThreadID;
-    owners->processId[owners->count++] = entry.th32OwnerProcessID;
-  }
-  CloseHandle(snapshot);
-  return 1;
+  DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
+  int count = WmSampleThreadLevels(owners->threads, MAX_LISTED_THREADS);
+  SetProcPermissions(oldPermissions);
+  owners->count = count > 0 ? count : 0;
+  return count >= 0 ? 1 : 0;
 }
 
 int GetProcessPriorityIn(const ThreadOwners *owners, DWORD processId, int *priority) {
-  DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
   int sum = 0, count = 0;
   for (int i = 0; processId && i < owners->count; i++) {
-    if (owners->processId[i] != processId) continue;
-    int level = WmGetThreadPriority(owners->threadId[i]);
-    if (level == THREAD_PRIORITY_ERROR_RETURN) continue;  // ended since the snapshot
-    sum += level;
+    if (owners->threads[i].processId != processId) continue;
+    sum += owners->threads[i].level;
     count++;
   }
-  SetProcPermissions(oldPermissions);
   if (priority) *priority = count ? sum / count : PRIORITY_LEVEL_NORMAL;
   return 1;
 }
@@ -161,7 +150,7 @@ int SetProcessPriorityIn(const ThreadOwners *owners, DWORD processId, int priori
   if (priority < PRIORITY_LEVEL_HIGHEST || priority > PRIORITY_LEVEL_IDLE) return 0;
   DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
   for (int i = 0; processId && i < owners->count; i++)
-    if (owners->processId[i] == processId) WmSetThreadPriority(owners->threadId[i], priority);
+    if (owners->threads[i].processId == processId) WmSetThreadPriority(owners->threads[i].threadId, priority);
   SetProcPermissions(oldPermissions);
   return 1;
 }

@@ -1,6 +1,7 @@
 // Measurements and priority operations on one running process, by process id.
 #pragma once
 #include <windows.h>
+#include "wm_process.h"
 
 // Load of the process in percent over about 200 ms: the time of all its threads that exist in both
 // samples (a process with two busy threads reads about twice one busy thread). -1.0 when the first
@@ -18,16 +19,15 @@ SIZE_T GetProcessHeapUsage(DWORD processId);
 double GetUsedProgramMemory(void);
 double GetUsedStorageMemory(void);
 
-// The threads of the device and their processes from one thread snapshot, for callers that read or set
-// the levels of many processes at once (one snapshot instead of one per process).
+// The threads of the device, their processes and levels from one thread snapshot, for callers that
+// read or set the levels of many processes at once (one snapshot instead of one per process).
 #define MAX_LISTED_THREADS 4096
 struct ThreadOwners {
   int count;
-  DWORD threadId[MAX_LISTED_THREADS];
-  DWORD processId[MAX_LISTED_THREADS];
+  WmThreadLevel threads[MAX_LISTED_THREADS];
 };
 // 0 (and an empty table) when no thread snapshot could be taken.
 int TakeThreadOwners(ThreadOwners *owners);
-// GetProcessPriority and SetProcessPriority over the threads of a table.
+// GetProcessPriority and SetProcessPriority over the threads of a table (levels as the table read them).
 int GetProcessPriorityIn(const ThreadOwners *owners, DWORD processId, int *priority);
 int SetProcessPriorityIn(const ThreadOwners *owners, DWORD processId, int priority);
