@@ -63,9 +63,9 @@ struct WmThreadTimes {
   ULONGLONG creation;  // tells a reused thread id from the thread measured before
   ULONGLONG busy;      // kernel + user time, 100 ns units
 };
-// The times of every thread of the device from one thread snapshot, at most capacity of them (the
-// count is returned; threads that end while they are read are left out). -1 when no snapshot could
-// be taken. One snapshot and one open per thread, whatever the number of processes.
+// The times of every thread of the device, at most capacity of them (the count is returned). -1 when
+// they could not be read. One call to the system where it lists every thread with its times, else a
+// thread snapshot and one open per thread (threads that end meanwhile are left out).
 int WmSampleThreadTimes(WmThreadTimes *threads, int capacity);
 
 // One thread's place and level at one moment.
