@@ -42,7 +42,9 @@ void Alert(void) { MessageBeep(MB_OK); }
 HWND AnnounceChange(void) {
   WmSetWaitCursor(TRUE);
   HWND monitor = FindVTMonitorWindow();
-  if (monitor) SendMessageW(monitor, CWM_VT_REFRESH, 0, 0);
+  // The monitor re-reads the file before this returns; one that hangs must not hang the task page.
+  DWORD_PTR result;
+  if (monitor) SendMessageTimeoutW(monitor, CWM_VT_REFRESH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &result);
   WmSetWaitCursor(FALSE);
   return monitor;
 }
