@@ -96,6 +96,12 @@ int TaskKnobLeft(int level, int trackLeft, int trackRight, int knobWidth) {
 void GetProcessList(void) {
   DWORD start = GetTickCount();
   WriteDebugLog(LOG_GUI, L"+GetProcessList call.");
+  // One measuring window for the whole list, and the list is built while it runs: the first sample
+  // covers the whole device, so it need not wait for the rows. A program that starts in between has no
+  // threads in it and reads 0 until the next tick.
+  DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
+  TakeCpuSample(&g_ListSample);
+  SetProcPermissions(oldPermissions);
   BuildTaskList(&g_TaskList, 1, 0, 1);
   WriteDebugLog(LOG_GUI, L"GetProcessList All Tasks (running+db) = %d.", g_TaskList.count);
   int running = 0;
@@ -111,10 +117,7 @@ void GetProcessList(void) {
     running += row->running != 0;
   }
   if (running) {
-    // One measuring window for the whole list: every running row's load over the same 200 ms, during
-    // which the levels are read, all from one thread snapshot.
-    DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
-    TakeCpuSample(&g_ListSample);
+    // The levels of every running row from one thread snapshot, also inside the window.
     TakeThreadOwners(&g_Owners);
     for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
       TaskEntry *row = &g_TaskList.entries[i];
@@ -123,6 +126,7 @@ void GetProcessList(void) {
     }
     DWORD spent = GetTickCount() - g_ListSample.tick;
     if (spent < LIST_SAMPLE_MS) Sleep(LIST_SAMPLE_MS - spent);
+    oldPermissions = SetProcPermissions(0xFFFFFFFF);
     TakeCpuSample(&g_TickSample);
     SetProcPermissions(oldPermissions);
     ApplyCpuLoads(&g_TaskList, &g_ListSample, &g_TickSample);
