@@ -1,7 +1,6 @@
 // The handheld's eight thread priority levels over the host's seven priorities.
 #include "wm_process.h"
 #include <strsafe.h>
-#include <tlhelp32.h>
 
 namespace {
 
@@ -157,29 +156,4 @@ BOOL WmGetThreadTimes(DWORD threadId, FILETIME *creation, FILETIME *exit, FILETI
   BOOL ok = GetThreadTimes(thread, creation, exit, kernel, user);
   CloseHandle(thread);
   return ok;
-}
-
-int WmSampleThreadLevels(WmThreadLevel *threads, int capacity) {
-  if (!threads || capacity < 0) return -1;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  int count = 0;
-  THREADENTRY32 entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Thread32First(snapshot, &entry); more && count < capacity; more = Thread32Next(snapshot, &entry)) {
-    if (!entry.th32OwnerProcessID) continue;
-    // The host's snapshot gives each thread's own priority; a value that is not one (a priority
-    // class's base, as other hosts report) and the value level 6 shares are asked of the thread.
-    int host = (int)entry.tpBasePri, level = -1;
-    for (int l = 0; l < WM_PRIORITY_LEVELS; l++)
-      if (l != kRecordedLevel && kHostPriority[l] == host) level = l;
-    if (level < 0 || host == kHostPriority[kRecordedLevel]) level = WmGetThreadPriority(entry.th32ThreadID);
-    if (level == THREAD_PRIORITY_ERROR_RETURN) continue;
-    WmThreadLevel *t = &threads[count++];
-    t->threadId = entry.th32ThreadID;
-    t->processId = entry.th32OwnerProcessID;
-    t->level = level;
-  }
-  CloseHandle(snapshot);
-  return count;
 }

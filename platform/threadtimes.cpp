@@ -1,4 +1,4 @@
-// Thread times of every thread of the device in one pass.
+// Thread times and levels of every thread of the device in one pass.
 #include "wm_process.h"
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -24,15 +24,16 @@ struct SystemThread {
 
 #define INFO_LENGTH_MISMATCH ((NTSTATUS)0xC0000004L)
 
-// The whole device's threads and their times in one system call. -1 when the call is not answered.
-int SampleFromSystem(WmThreadTimes *threads, int capacity) {
+// Calls visit(processId, thread) for every thread of the device from one system call. FALSE when the
+// call is not answered.
+template <class F> BOOL ForEachSystemThread(F visit) {
   ULONG size = 256 * 1024;
   BYTE *buffer = NULL;
   NTSTATUS status = INFO_LENGTH_MISMATCH;
   for (int tries = 0; tries < 4 && status == INFO_LENGTH_MISMATCH; tries++) {
     if (buffer) HeapFree(GetProcessHeap(), 0, buffer);
     buffer = (BYTE *)HeapAlloc(GetProcessHeap(), 0, size);
-    if (!buffer) return -1;
+    if (!buffer) return FALSE;
     ULONG needed = 0;
     status = NtQuerySystemInformation(SystemProcessInformation, buffer, size, &needed);
     // Threads start meanwhile: ask for some room beyond what was needed.
@@ -40,25 +41,47 @@ int SampleFromSystem(WmThreadTimes *threads, int capacity) {
   }
   if (status != 0) {
     if (buffer) HeapFree(GetProcessHeap(), 0, buffer);
-    return -1;
+    return FALSE;
   }
-  int count = 0;
   for (ULONG offset = 0;;) {
     const SYSTEM_PROCESS_INFORMATION *process = (const SYSTEM_PROCESS_INFORMATION *)(buffer + offset);
     const SystemThread *thread = (const SystemThread *)(process + 1);
     DWORD processId = (DWORD)(ULONG_PTR)process->UniqueProcessId;
-    for (ULONG i = 0; processId && i < process->NumberOfThreads && count < capacity; i++, thread++) {
-      WmThreadTimes *t = &threads[count++];
-      t->threadId = (DWORD)(ULONG_PTR)thread->clientId.UniqueThread;
-      t->processId = processId;
-      t->creation = (ULONGLONG)thread->createTime.QuadPart;
-      t->busy = (ULONGLONG)thread->kernelTime.QuadPart + (ULONGLONG)thread->userTime.QuadPart;
-    }
-    if (!process->NextEntryOffset || count >= capacity) break;
+    bool more = true;
+    for (ULONG i = 0; processId && i < process->NumberOfThreads && more; i++, thread++) more = visit(processId, thread);
+    if (!more || !process->NextEntryOffset) break;
     offset += process->NextEntryOffset;
   }
   HeapFree(GetProcessHeap(), 0, buffer);
-  return count;
+  return TRUE;
+}
+
+// The whole device's threads and their times in one system call. -1 when the call is not answered.
+int SampleFromSystem(WmThreadTimes *threads, int capacity) {
+  int count = 0;
+  BOOL ok = ForEachSystemThread([&](DWORD processId, const SystemThread *thread) {
+    if (count >= capacity) return false;
+    WmThreadTimes *t = &threads[count++];
+    t->threadId = (DWORD)(ULONG_PTR)thread->clientId.UniqueThread;
+    t->processId = processId;
+    t->creation = (ULONGLONG)thread->createTime.QuadPart;
+    t->busy = (ULONGLONG)thread->kernelTime.QuadPart + (ULONGLONG)thread->userTime.QuadPart;
+    return true;
+  });
+  return ok ? count : -1;
+}
+
+// The level of a thread whose host priority a listing reported: the level that runs at it, unless it
+// is the priority level 6 shares or not a thread priority at all (a priority class's base, as some
+// hosts report); those are asked of the thread itself.
+int LevelOfListedPriority(DWORD threadId, int host) {
+  int level = -1;
+  for (int l = 0; l < WM_PRIORITY_LEVELS; l++)
+    if (WmHostPriorityOfLevel(l) == host) {
+      if (level >= 0) return WmGetThreadPriority(threadId);  // two levels share it
+      level = l;
+    }
+  return level >= 0 ? level : WmGetThreadPriority(threadId);
 }
 
 // The same from a thread snapshot, opening every thread for its times.
@@ -93,4 +116,32 @@ int WmSampleThreadTimes(WmThreadTimes *threads, int capacity) {
   if (!threads || capacity < 0) return -1;
   int count = SampleFromSystem(threads, capacity);
   return count >= 0 ? count : SampleFromSnapshot(threads, capacity);
+}
+
+int WmSampleThreadLevels(WmThreadLevel *threads, int capacity) {
+  if (!threads || capacity < 0) return -1;
+  int count = 0;
+  auto add = [&](DWORD threadId, DWORD processId, int host) {
+    if (count >= capacity) return false;
+    int level = LevelOfListedPriority(threadId, host);
+    if (level == THREAD_PRIORITY_ERROR_RETURN) return true;  // ended meanwhile
+    WmThreadLevel *t = &threads[count++];
+    t->threadId = threadId;
+    t->processId = processId;
+    t->level = level;
+    return true;
+  };
+  if (ForEachSystemThread([&](DWORD processId, const SystemThread *thread) {
+        return add((DWORD)(ULONG_PTR)thread->clientId.UniqueThread, processId, (int)thread->priority);
+      }))
+    return count;
+  count = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID && !add(entry.th32ThreadID, entry.th32OwnerProcessID, (int)entry.tpBasePri)) break;
+  CloseHandle(snapshot);
+  return count;
 }

@@ -74,7 +74,8 @@ struct WmThreadLevel {
   DWORD processId;
   int level;  // 0..7
 };
-// The levels of every thread of the device from one thread snapshot, at most capacity of them (the
-// count is returned; a thread whose level cannot be read is left out). -1 without a snapshot. Where the
-// host's snapshot carries each thread's priority, no thread is opened except for the level-6 record.
+// The levels of every thread of the device, at most capacity of them (the count is returned; a thread
+// whose level cannot be read is left out). -1 when the threads cannot be listed. One call to the
+// system where it lists every thread with its priority (else a thread snapshot); a thread is opened
+// only for a priority two levels share (level 6's record) or one that is not a thread priority.
 int WmSampleThreadLevels(WmThreadLevel *threads, int capacity);
