@@ -72,6 +72,7 @@ void InitGUI(void) {
   StringCchCopyW(lf.lfFaceName, LF_FACESIZE, L"tahoma");
   g_Bench.listFont = CreateFontIndirectW(&lf);
   WriteDebugLog(LOG_BENCHMARK, L"Font: 0x%X", (unsigned)(UINT_PTR)g_Bench.listFont);
+  SetControlCaptionFont(g_Bench.listFont);
   LoadCompareList();
   WriteDebugLog(LOG_BENCHMARK, L"InitGUI() done.");
 }
@@ -92,6 +93,7 @@ void DeinitGUI(void) {
   WriteDebugLog(LOG_BENCHMARK, L"Images released.");
   for (int i = 0; i < BUTTON_SLOTS; i++) DestroyGButton(&g_Bench.buttons[i]);
   DestroyPictureBox(&g_Bench.logo);
+  SetControlCaptionFont(NULL);
   if (g_Bench.listFont) DeleteObject(g_Bench.listFont);
   g_Bench.listFont = NULL;
 }
@@ -102,6 +104,8 @@ DWORD WINAPI BenchmarkWorker(LPVOID unused) {
     RunTestSuite(g_Bench.listBox);
     EnableWindow(ButtonWindow(IDC_GO_VIEW), TRUE);
     EnableWindow(ButtonWindow(IDC_GO_COMPARE), TRUE);
+    // The video tests drew over the page and its controls: show them again, now ready.
+    RedrawWindow(g_Bench.window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   } else {
     LoadSavedResult(page);
   }
@@ -212,6 +216,13 @@ static void OnPaint(HWND hwnd) {
   DeleteObject(background);
   if (g_Bench.page == ViewPage) DrawViewPage(mem, &client);
   if (g_Bench.page == ComparePage) DrawComparePage(mem, &client);
+  // The page's controls paint themselves: the page must not cover them.
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT rc;
+    if (!IsWindowVisible(child) || !GetWindowRect(child, &rc)) continue;
+    MapWindowPoints(NULL, hwnd, (POINT *)&rc, 2);
+    ExcludeClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+  }
   BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
   SelectObject(mem, old);
   DeleteObject(buffer);

@@ -8,6 +8,9 @@
 
 static void Beep(void) { MessageBeep(0); }
 
+static HFONT g_CaptionFont = NULL;
+void SetControlCaptionFont(HFONT font) { g_CaptionFont = font; }
+
 static void StretchWhole(HDC dc, HBITMAP image, const RECT *rc, int srcX, int srcWidthDivisor, int part) {
   BITMAP info;
   if (!image || !GetObjectW(image, sizeof(info), &info)) {
@@ -69,7 +72,10 @@ static LRESULT CALLBACK GButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       if (button->focused) DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
       if (button->caption[0]) {
         SetBkMode(dc, TRANSPARENT);
+        // The desktop's default context font is a tiny bitmap face; the handheld's is its Tahoma.
+        HGDIOBJ oldFont = g_CaptionFont ? SelectObject(dc, g_CaptionFont) : NULL;
         DrawTextW(dc, button->caption, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        if (oldFont) SelectObject(dc, oldFont);
       }
       EndPaint(hwnd, &ps);
       return 0;

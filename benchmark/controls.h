@@ -34,3 +34,5 @@ void PlaceGButton(GButton *button, int x, int y, int width, int height);
 void PlacePictureBox(PictureBox *box, int x, int y, int width, int height);
 void DestroyGButton(GButton *button);
 void DestroyPictureBox(PictureBox *box);
+// The font the button captions are drawn in (NULL: the context's own).
+void SetControlCaptionFont(HFONT font);
