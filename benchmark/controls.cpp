@@ -60,6 +60,9 @@ static LRESULT CALLBACK GButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       button->focused = msg == WM_SETFOCUS;
       InvalidateRect(hwnd, NULL, FALSE);
       return 0;
+    case WM_ENABLE:
+      InvalidateRect(hwnd, NULL, FALSE);
+      return 0;
     case WM_SETTEXT:
       StringCchCopyW(button->caption, CAPTION_CHARS, lParam ? (LPCWSTR)lParam : L"");
       return TRUE;
@@ -72,6 +75,8 @@ static LRESULT CALLBACK GButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       if (button->focused) DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
       if (button->caption[0]) {
         SetBkMode(dc, TRANSPARENT);
+        // A button that waits (the run page's, during the run) says so.
+        SetTextColor(dc, IsWindowEnabled(hwnd) ? GetSysColor(COLOR_BTNTEXT) : GetSysColor(COLOR_GRAYTEXT));
         // The desktop's default context font is a tiny bitmap face; the handheld's is its Tahoma.
         HGDIOBJ oldFont = g_CaptionFont ? SelectObject(dc, g_CaptionFont) : NULL;
         DrawTextW(dc, button->caption, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -35,11 +35,10 @@ for entry in sorted(os.listdir(results)):
         sys.exit("%s: not a saved result (%d bytes)" % (entry, len(data)))
     name = data[:520].decode("utf-16-le").split("\0", 1)[0]
     scores = struct.unpack("<4d", data[520:552])
-    year, month, _, day = struct.unpack("<4H", data[552:560])
     base = entry[:-4]
     p = profile_values(os.path.join(results, base + ".profile"))
-    label = "%s, %sx%s %s (emulated, %04d-%02d-%02d)" % (
-        name or base, p.get("WIDTH", "?"), p.get("HEIGHT", "?"), p.get("PLATFORM", ""), year, month, day)
+    # Short enough for a chart title: the device (the profile's OEM name) and the screen it ran at.
+    label = "%s %sx%s" % (name or base, p.get("WIDTH", "?"), p.get("HEIGHT", "?"))
     encoded = label.encode("utf-16-le")[: 511 * 2]
     records.append(encoded.ljust(1024, b"\0") + struct.pack("<4d", *scores))
     print("%-60s CPU %.2f RAM %.2f STO %.2f VID %.2f" % ((label,) + scores))
