@@ -44,11 +44,22 @@ int PageFromCommandLine(LPCWSTR commandLine) {
   return RunPage;  // "-run", nothing, or anything else
 }
 
+// Page workers still running; the program waits for them before it ends (see BenchmarkMain).
+static volatile LONG g_WorkersRunning = 0;
+
 BOOL StartWorkerThread(LPTHREAD_START_ROUTINE routine) {
   HANDLE thread = CreateThread(NULL, WORKER_STACK_BYTES, routine, NULL, STACK_SIZE_PARAM_IS_A_RESERVATION, NULL);
   if (!thread) return FALSE;
   CloseHandle(thread);
   return TRUE;
+}
+
+// Ending the program in the middle of a run would cut the result file or leave the storage tests'
+// temporary file behind: the run is short, so let it finish (its window is gone, so it draws nothing).
+static void WaitForWorkers(void) {
+  DWORD start = GetTickCount();
+  while (g_WorkersRunning > 0 && GetTickCount() - start < 30000) Sleep(20);
+  if (g_WorkersRunning > 0) WriteDebugLog(LOG_BENCHMARK, L"Worker still running at exit.");
 }
 
 static void BenchBeep(int command) {
@@ -109,6 +120,7 @@ DWORD WINAPI BenchmarkWorker(LPVOID unused) {
   } else {
     LoadSavedResult(page);
   }
+  InterlockedDecrement(&g_WorkersRunning);
   return 1;
 }
 
@@ -134,7 +146,8 @@ int BuildPage(HWND window, int page) {
     SendMessageW(g_Bench.listBox, WM_SETFONT, (WPARAM)g_Bench.listFont, TRUE);
     WCHAR intro[LOCALISED_STRING_MAX + 1];
     StringCchCopyW(intro, ARRAYSIZE(intro), GetLocalisedString(&g_Strings, L"String3BenchMark", LOCALISED_STRING_MAX));
-    AddResultLine(g_Bench.listBox, intro);
+    // Shown as it is: a translated line with a percent sign must not be read as a format.
+    AddResultLine(g_Bench.listBox, L"%s", intro);
     CreatePictureBox(&g_Bench.logo, window, inst, IDC_LOGO, g_Bench.images[1]);
     SetFocus(g_Bench.listBox);
   } else if (page == ViewPage) {
@@ -145,7 +158,11 @@ int BuildPage(HWND window, int page) {
 
   ComputeGUI(window);
   InvalidateRect(window, NULL, FALSE);
-  if (!StartWorkerThread(BenchmarkWorker)) WriteDebugLog(LOG_BENCHMARK, L"Worker not started [%d]", (int)GetLastError());
+  InterlockedIncrement(&g_WorkersRunning);  // counted before it starts: an early exit still waits
+  if (!StartWorkerThread(BenchmarkWorker)) {
+    InterlockedDecrement(&g_WorkersRunning);
+    WriteDebugLog(LOG_BENCHMARK, L"Worker not started [%d]", (int)GetLastError());
+  }
   return page;
 }
 
@@ -362,6 +379,7 @@ int BenchmarkMain(HINSTANCE instance, LPCWSTR commandLine, int showCommand) {
     DispatchMessageW(&msg);
   }
   DeinitGUI();
+  WaitForWorkers();
   WriteDebugLog(LOG_BENCHMARK, L"App End.");
   return (int)msg.wParam;
 }
