@@ -131,14 +131,7 @@ int BuildPage(HWND window, int page) {
   HINSTANCE inst = g_Bench.instance;
   HBITMAP face = g_Bench.images[0];
 
-  int slot = 0;
-  for (const PageButton &pb : kPageButtons) {
-    if (pb.page != page) continue;
-    WCHAR caption[LOCALISED_STRING_MAX + 1];
-    StringCchCopyW(caption, ARRAYSIZE(caption), GetLocalisedString(&g_Strings, pb.captionKey, LOCALISED_STRING_MAX));
-    // The run page's buttons wait for the run: a page must not be rebuilt while a worker runs.
-    CreateGButton(&g_Bench.buttons[slot++], window, inst, pb.command, face, caption, page != RunPage);
-  }
+  // Creation order is the order the arrow keys walk: list, buttons, logo.
   if (page == RunPage) {
     g_Bench.listBox = CreateWindowExW(0, L"listbox", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER, 0, 0, 0,
                                       0, window, (HMENU)(UINT_PTR)IDC_RESULT_LIST, inst, NULL);
@@ -148,6 +141,16 @@ int BuildPage(HWND window, int page) {
     StringCchCopyW(intro, ARRAYSIZE(intro), GetLocalisedString(&g_Strings, L"String3BenchMark", LOCALISED_STRING_MAX));
     // Shown as it is: a translated line with a percent sign must not be read as a format.
     AddResultLine(g_Bench.listBox, L"%s", intro);
+  }
+  int slot = 0;
+  for (const PageButton &pb : kPageButtons) {
+    if (pb.page != page) continue;
+    WCHAR caption[LOCALISED_STRING_MAX + 1];
+    StringCchCopyW(caption, ARRAYSIZE(caption), GetLocalisedString(&g_Strings, pb.captionKey, LOCALISED_STRING_MAX));
+    // The run page's buttons wait for the run: a page must not be rebuilt while a worker runs.
+    CreateGButton(&g_Bench.buttons[slot++], window, inst, pb.command, face, caption, page != RunPage);
+  }
+  if (page == RunPage) {
     CreatePictureBox(&g_Bench.logo, window, inst, IDC_LOGO, g_Bench.images[1]);
     SetFocus(g_Bench.listBox);
   } else if (page == ViewPage) {
@@ -203,6 +206,22 @@ void ParentReady(HWND window) {
   WriteDebugLog(LOG_BENCHMARK, L"ParentReady(0x%X) call.", (unsigned)(UINT_PTR)window);
   BuildPage(window, g_Bench.page);
   WriteDebugLog(LOG_BENCHMARK, L"ParentReady done.");
+}
+
+// The control that had the focus when the window was left, or the page's first one.
+static void FocusPageControl(HWND lastFocus) {
+  if (lastFocus && IsWindow(lastFocus) && IsChild(g_Bench.window, lastFocus) && IsWindowEnabled(lastFocus)) {
+    SetFocus(lastFocus);
+    return;
+  }
+  HWND first = NULL;
+  if (g_Bench.page == RunPage) {
+    first = ButtonWindow(IDC_GO_VIEW);
+    if (!first || !IsWindowEnabled(first)) first = g_Bench.listBox;  // the buttons wait for the run
+  } else {
+    first = ButtonWindow(g_Bench.page == ViewPage ? IDC_VIEW_SNAP : IDC_NEXT);
+  }
+  if (first) SetFocus(first);
 }
 
 static void OnCreate(HWND hwnd) {
@@ -299,13 +318,16 @@ static LRESULT CALLBACK BenchmarkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
       PostQuitMessage(0);
       return 0;
     case WM_ACTIVATE:
+      // Not the default handler: it would take the focus from the page's control to the window.
       SHHandleWMActivate(hwnd, wParam, lParam, &g_Bench.activateInfo, 0);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
+      if (LOWORD(wParam) != WA_INACTIVE) FocusPageControl(g_Bench.activateInfo.hwndLastFocus);
+      return 0;
     case WM_SETTINGCHANGE:
-      // A turned screen: the page's controls and charts are laid out again.
+      // A turned screen: the shell handler fits the window to the new work area first (here it is the
+      // handler, not the system, that resizes it), then the page's controls and charts follow it.
+      SHHandleWMSettingChange(hwnd, wParam, lParam, &g_Bench.activateInfo);
       ComputeGUI(hwnd);
       InvalidateRect(hwnd, NULL, FALSE);
-      SHHandleWMSettingChange(hwnd, wParam, lParam, &g_Bench.activateInfo);
       return 0;
     case WM_ERASEBKGND:
       return 1;

@@ -264,6 +264,72 @@ TEST_F(BenchmarkTest, RunListsEveryTestScoresSavesAndLogsTheResult) {
   EndWithOk(hwnd);
 }
 
+DWORD Rotate(const wchar_t *how) {
+  Program devtool;
+  if (!devtool.Start(L"C:\\windows\\devtool.exe", std::wstring(L"rotate ") + how)) return 99;
+  return devtool.Wait(15000);
+}
+
+HWND FocusOf(HWND hwnd) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  return GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, NULL), &info) ? info.hwndFocus : NULL;
+}
+
+RECT ClientRectOf(HWND parent, HWND child) {
+  RECT rc = {};
+  GetWindowRect(child, &rc);
+  MapWindowPoints(NULL, parent, (POINT *)&rc, 2);
+  return rc;
+}
+
+// The arrow keys walk the page's controls when they are let go; a turned screen lays the page out
+// again, the logo keeping the place its first portrait layout gave it.
+TEST_F(BenchmarkTest, ArrowKeysWalkTheRunPageAndATurnedScreenRelaysIt) {
+  HWND hwnd = Start(L"-run");
+  ASSERT_NE(nullptr, hwnd);
+  std::vector<HWND> buttons = WaitChildren(hwnd, L"GButton", 2);
+  ASSERT_EQ(2u, buttons.size());
+  HWND list = Children(hwnd, L"listbox")[0];
+  HWND logo = Children(hwnd, L"PictureBox")[0];
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(buttons[1]); }, 90000));
+  // The buttons could not take the focus while they waited: it stayed with the list.
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(hwnd) == list; }, 3000))
+      << FocusOf(hwnd) << " list " << list << " fg " << GetForegroundWindow() << " main " << hwnd;
+  // Each release moves one step from the control that has the focus.
+  auto release = [&](WPARAM key, HWND to) {
+    PostMessageW(FocusOf(hwnd), WM_KEYUP, key, 0xC0000001);
+    return WaitUntil([&] { return FocusOf(hwnd) == to; }, 3000);
+  };
+  EXPECT_TRUE(release(VK_DOWN, buttons[0]));
+  EXPECT_TRUE(release(VK_RIGHT, buttons[1]));
+  EXPECT_TRUE(release(VK_DOWN, logo));
+  EXPECT_TRUE(release(VK_UP, buttons[1]));
+  EXPECT_TRUE(release(VK_LEFT, buttons[0]));
+  EXPECT_TRUE(release(VK_UP, list));
+
+  int w = ScreenWidth(), h = ScreenHeight();
+  RECT logoBefore = ClientRectOf(hwnd, logo);
+  EXPECT_EQ((w - S(150)) / 2, logoBefore.left);
+  EXPECT_EQ(S(210), logoBefore.top);
+  DWORD turned = Rotate(L"toggle");
+  if (turned == 3) GTEST_SKIP() << "this device's screen cannot turn while it runs";
+  ASSERT_EQ(0u, turned);
+  int turnedWidth = h;  // the client is as wide as the turned screen
+  EXPECT_TRUE(WaitUntil([&] {
+    RECT rc = ClientRectOf(hwnd, list);
+    return rc.right - rc.left == turnedWidth - S(10);
+  }, 5000));
+  RECT second = ClientRectOf(hwnd, buttons[1]);
+  EXPECT_EQ(turnedWidth / 2 + S(2), second.left);
+  EXPECT_EQ(turnedWidth / 2 - S(7), second.right - second.left);
+  RECT logoAfter = ClientRectOf(hwnd, logo);
+  EXPECT_TRUE(EqualRect(&logoBefore, &logoAfter) || h >= w) << "landscape keeps the portrait place";
+  EXPECT_EQ(0u, Rotate(L"toggle"));
+  EXPECT_EQ(w, ScreenWidth());
+  EndWithOk(hwnd);
+}
+
 TEST_F(BenchmarkTest, ViewAndCompareDrawTheirChartsAndBeepAtTheEnds) {
   WriteResult(L"Chart Test Handheld", 10.0, 5.0, 0.0, 2.5);
   Reference refs[2] = {};
