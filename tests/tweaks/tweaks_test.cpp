@@ -299,4 +299,40 @@ TEST_F(TweaksTest, RevertCommandAsksAndTheExitOffersTheResetOnlyAfterAChange) {
   else SetSystemDword(TWEAK_GLYPH_LIMIT, limitBefore);
 }
 
+TEST_F(TweaksTest, TheProgramCopiesTheDeviceOnItsFirstStartOnlyAndLeavesWithoutAQuestionAfterNoChange) {
+  ASSERT_EQ(nullptr, FindWindowW(L"VANTORA", L"Vantora")) << "a Vantora of another test is still running";
+  const DWORD limitBefore = System(TWEAK_GLYPH_LIMIT);
+  DeleteProductValue(L"DefaultRegistrySaved");
+  SetSystemDword(TWEAK_GLYPH_LIMIT, 16384);
+  auto run = [&](bool firstRun) {
+    RemoveFile(kLog);
+    Program app;
+    ASSERT_TRUE(app.Start(InstalledProgram(L"Vantora.exe")));
+    HWND hwnd = WaitForWindow(L"VANTORA", L"Vantora", 15000);
+    ASSERT_NE(nullptr, hwnd);
+    PostMessageW(hwnd, WM_COMMAND, 30003, 0);
+    // Nothing changed: OK on the first page ends the program at once, without a question.
+    DWORD code = app.Wait(10000);
+    EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Vantora"));
+    if (code == STILL_ACTIVE) app.Kill();
+    EXPECT_EQ(0u, code);
+    std::vector<std::wstring> lines = ReadLogLines(kLog);
+    auto at = [&](const std::wstring &l) { return std::find(lines.begin(), lines.end(), l) - lines.begin(); };
+    auto screen = std::find_if(lines.begin(), lines.end(), [](const std::wstring &l) { return !l.compare(0, 12, L"Screen size="); });
+    ASSERT_NE(lines.end(), screen);
+    EXPECT_LT(screen - lines.begin(), at(L"+LoadDefaultRegistryInfo call."));
+    EXPECT_LT(at(L"-LoadDefaultRegistryInfo done."), at(L"Platform: [POCKET PC]."));
+    EXPECT_EQ(firstRun, at(L"write default") < (long)lines.size());
+    EXPECT_EQ((long)lines.size(), at(L"Settings need reset, flushing registry."));
+  };
+  run(true);
+  EXPECT_EQ(1u, Product(L"DefaultRegistrySaved"));
+  EXPECT_EQ(16384u, Product(L"videolimit"));
+  SetSystemDword(TWEAK_GLYPH_LIMIT, 4096);
+  run(false);
+  EXPECT_EQ(16384u, Product(L"videolimit"));
+  if (limitBefore == 0xDEADBEEF) RemoveSystem(TWEAK_GLYPH_LIMIT, 3);
+  else SetSystemDword(TWEAK_GLYPH_LIMIT, limitBefore);
+}
+
 }  // namespace
