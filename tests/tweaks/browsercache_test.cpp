@@ -134,7 +134,9 @@ TEST_F(BrowserTest, CleaningEmptiesTheFoldersAndTouchesNothingElse) {
   std::vector<std::wstring> lines = ReadLogLines(kLog);
   for (const std::wstring &l : lines) EXPECT_EQ(std::wstring::npos, l.find(L"\\.\\")) << testing::PrintToString(l);
   SetFileAttributesW((cache + L"\\readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!linked) GTEST_SKIP() << "this device cannot make a linked folder; the rest was checked";
+  // This device's file system makes no linked folders (and shows the host's links as plain folders):
+  // the link case is checked only where one could be made.
+  if (!linked) RecordProperty("linked_folder", "not available on this device");
 }
 
 TEST_F(BrowserTest, NoFolderNamedOrARootNamedDeletesNothing) {
