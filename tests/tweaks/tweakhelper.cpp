@@ -1,6 +1,7 @@
 // Inside the device, for the reset offer test that drives a device from the host:
 //   tweakhelper exit yes|no   switch window animation (a change), then leave as the main program does,
 //                             answering the reset question; prints the new "Animate" and "returned"
+//   tweakhelper exit slow     the same, answering No only after 3 s (time for a screenshot)
 //   tweakhelper animate       prints "Animate" of the window manager's key
 #include <windows.h>
 #include <stdio.h>
@@ -10,6 +11,13 @@
 #include "startup.h"
 #include "settings.h"
 #include "tweaks/tweaks.h"
+
+static DWORD WINAPI AnswerLate(LPVOID) {
+  Sleep(3000);
+  BoxAnswerer answer({IDNO});
+  while (!answer.Answered()) Sleep(50);
+  return 0;
+}
 
 static DWORD Animate(void) {
   DWORD value = 0xFFFFFFFF;
@@ -30,6 +38,13 @@ int wmain(int argc, wchar_t **argv) {
     ToggleWindowAnimation(10);
     printf("animate=%lu\n", (unsigned long)Animate());
     fflush(stdout);
+    if (!wcscmp(argv[2], L"slow")) {
+      HANDLE late = CreateThread(NULL, 0, AnswerLate, NULL, 0, NULL);
+      ExitWithResetOffer();
+      WaitForSingleObject(late, 10000);
+      printf("returned\n");
+      return 0;
+    }
     BoxAnswerer answer({wcscmp(argv[2], L"yes") ? IDNO : IDYES});
     ExitWithResetOffer();
     printf("returned asked=%d\n", answer.Answered());
