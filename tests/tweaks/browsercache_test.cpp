@@ -2,6 +2,7 @@
 // folder moved to a storage card and back.
 #include "testsupport.h"
 #include "boxanswer.h"
+#include "regguard.h"
 #include "tweaks/browsercache.h"
 #include "tweaks/tweaks.h"
 #include "shell/mainwindow.h"
@@ -26,47 +27,16 @@ class BrowserTest : public ::testing::Test {
     SetProductDword(L"EnableDebug", 1);
     ReadDebugSwitch();
     RemoveFile(kLog);
-    for (const wchar_t *name : {L"Cache", L"History", L"Cookies"}) saved_.push_back(Read(HKEY_CURRENT_USER, kShellFolders, name));
-    cards_ = Read(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS);
-  }
-  void TearDown() override {
-    const wchar_t *names[] = {L"Cache", L"History", L"Cookies"};
-    for (int i = 0; i < 3; i++) Restore(HKEY_CURRENT_USER, kShellFolders, names[i], saved_[i]);
-    Restore(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS, cards_);
-  }
-  struct Value {
-    bool present = false;
-    DWORD type = 0;
-    std::vector<BYTE> data;
-  };
-  static Value Read(HKEY root, const wchar_t *key, const wchar_t *name) {
-    Value v;
-    HKEY k;
-    if (RegOpenKeyExW(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return v;
-    DWORD size = 0;
-    if (RegQueryValueExW(k, name, NULL, &v.type, NULL, &size) == ERROR_SUCCESS) {
-      v.data.resize(size);
-      v.present = RegQueryValueExW(k, name, NULL, &v.type, v.data.data(), &size) == ERROR_SUCCESS;
-    }
-    RegCloseKey(k);
-    return v;
-  }
-  static void Restore(HKEY root, const wchar_t *key, const wchar_t *name, const Value &v) {
-    HKEY k;
-    if (RegCreateKeyExW(root, key, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &k, NULL) != ERROR_SUCCESS) return;
-    if (v.present) RegSetValueExW(k, name, 0, v.type, v.data.data(), (DWORD)v.data.size());
-    else RegDeleteValueW(k, name);
-    RegCloseKey(k);
   }
   static void SetFolder(const wchar_t *name, const wchar_t *folder) {
     if (!folder) {
-      Restore(HKEY_CURRENT_USER, kShellFolders, name, Value());
+      RegValueGuard::Restore({HKEY_CURRENT_USER, kShellFolders, name, false}, RegValueGuard::Value());
       return;
     }
     WriteRegistryValue(HKEY_CURRENT_USER, kShellFolders, name, REG_SZ, folder, (DWORD)(wcslen(folder) + 1) * 2);
   }
   static std::wstring Cache() {
-    Value v = Read(HKEY_CURRENT_USER, kShellFolders, L"Cache");
+    RegValueGuard::Value v = RegValueGuard::Read({HKEY_CURRENT_USER, kShellFolders, L"Cache", false});
     if (!v.present) return L"<absent>";
     return std::wstring((const wchar_t *)v.data.data());
   }
@@ -85,8 +55,10 @@ class BrowserTest : public ::testing::Test {
     std::vector<std::wstring> lines = ReadLogLines(kLog);
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
-  std::vector<Value> saved_;
-  Value cards_;
+  RegValueGuard shellFolders_{{{HKEY_CURRENT_USER, kShellFolders, L"Cache", false},
+                               {HKEY_CURRENT_USER, kShellFolders, L"History", false},
+                               {HKEY_CURRENT_USER, kShellFolders, L"Cookies", false},
+                               {HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS, false}}};
   ProductKeyGuard guard_{{L"EnableDebug", L"storperfCache", L"storperfIETmpToStorage"}};
 };
 

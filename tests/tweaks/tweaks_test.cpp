@@ -2,6 +2,7 @@
 // and the reset offer at exit.
 #include "testsupport.h"
 #include "boxanswer.h"
+#include "regguard.h"
 #include "tweaks/tweaks.h"
 #include "shell/layout.h"
 #include "shell/mainwindow.h"
@@ -141,7 +142,16 @@ class TweaksTest : public ::testing::Test {
     GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
     g_Main.taskbarHeight = ScaleY(26);
   }
+  static std::vector<RegValueGuard::Item> SystemValues() {
+    std::vector<RegValueGuard::Item> items;
+    for (int row = 0; row < TWEAK_SAVED_COUNT; row++) {
+      const TweakValue &t = g_Tweaks[row];
+      items.push_back({t.root, t.key, t.value ? t.value : L"", t.value == NULL});
+    }
+    return items;
+  }
   ProductKeyGuard guard_{ProductNames()};
+  RegValueGuard system_{SystemValues()};
 };
 
 TEST_F(TweaksTest, FirstRunCopiesEveryTweakAndTheRevertPutsTheDeviceBackByteForByte) {
@@ -264,7 +274,6 @@ TEST_F(TweaksTest, RevertCommandAsksAndTheExitOffersTheResetOnlyAfterAChange) {
   }
   // Answering No to the revert question changes nothing but still makes the exit ask; No there
   // leaves the device running and flushes nothing.
-  const DWORD limitBefore = System(TWEAK_GLYPH_LIMIT);
   DeleteProductValue(L"DefaultRegistrySaved");
   SetSystemDword(TWEAK_GLYPH_LIMIT, 8192);
   LoadDefaultRegistryInfo();
@@ -295,13 +304,10 @@ TEST_F(TweaksTest, RevertCommandAsksAndTheExitOffersTheResetOnlyAfterAChange) {
   // At the lowest step minus only beeps.
   StepGlyphCacheLimit(4, false);
   EXPECT_EQ(4096u, System(TWEAK_GLYPH_LIMIT));
-  if (limitBefore == 0xDEADBEEF) RemoveSystem(TWEAK_GLYPH_LIMIT, 3);
-  else SetSystemDword(TWEAK_GLYPH_LIMIT, limitBefore);
 }
 
 TEST_F(TweaksTest, TheProgramCopiesTheDeviceOnItsFirstStartOnlyAndLeavesWithoutAQuestionAfterNoChange) {
   ASSERT_EQ(nullptr, FindWindowW(L"VANTORA", L"Vantora")) << "a Vantora of another test is still running";
-  const DWORD limitBefore = System(TWEAK_GLYPH_LIMIT);
   DeleteProductValue(L"DefaultRegistrySaved");
   SetSystemDword(TWEAK_GLYPH_LIMIT, 16384);
   auto run = [&](bool firstRun) {
@@ -331,8 +337,6 @@ TEST_F(TweaksTest, TheProgramCopiesTheDeviceOnItsFirstStartOnlyAndLeavesWithoutA
   SetSystemDword(TWEAK_GLYPH_LIMIT, 4096);
   run(false);
   EXPECT_EQ(16384u, Product(L"videolimit"));
-  if (limitBefore == 0xDEADBEEF) RemoveSystem(TWEAK_GLYPH_LIMIT, 3);
-  else SetSystemDword(TWEAK_GLYPH_LIMIT, limitBefore);
 }
 
 }  // namespace
