@@ -106,8 +106,8 @@ TEST_F(BrowserTest, CleaningEmptiesTheFoldersAndTouchesNothingElse) {
   std::vector<std::wstring> lines = ReadLogLines(kLog);
   for (const std::wstring &l : lines) EXPECT_EQ(std::wstring::npos, l.find(L"\\.\\")) << testing::PrintToString(l);
   SetFileAttributesW((cache + L"\\readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
-  // This device's file system makes no linked folders (and shows the host's links as plain folders):
-  // the link case is checked only where one could be made.
+  // Programs in this device cannot make a linked folder; the reset offer test cleans a folder holding
+  // one the device's host made.
   if (!linked) RecordProperty("linked_folder", "not available on this device");
 }
 

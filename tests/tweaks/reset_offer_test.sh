@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Leaving the main program after a change, in a device of its own driven from the host: No leaves the
+# In a device of its own driven from the host. Cleaning a folder that holds a link the host made to a
+# folder outside it leaves the outside alone. Leaving the main program after a change: No leaves the
 # device running; Yes flushes the registry and resets the device, which boots again (StartUp runs) and
 # keeps the changed value.
 #   reset_offer_test.sh SOURCE_DIR BUILD_DIR
@@ -34,6 +35,19 @@ trap 'kill $runner 2>/dev/null; wait $runner 2>/dev/null; "$vtd" stop "$dev" >/d
 wait_for 120 grep -q "is running" "$work/run.log" || fail "the device did not boot"
 cp "$build/tests/helpers/devicehelper.exe" "$build/tests/helpers/tweakhelper.exe" "$dev/prefix/drive_c/"
 log=$dev/prefix/drive_c/VT.gui.txt
+
+# A cache folder with a subfolder and a link (made by the host) to a folder outside the device.
+cache=$dev/prefix/drive_c/vtcache
+mkdir -p "$cache/sub" "$work/outside/inner"
+echo a > "$cache/a.htm"; echo b > "$cache/sub/b.htm"
+echo keep > "$work/outside/keep.txt"; echo keep > "$work/outside/inner/keep.txt"
+ln -s "$work/outside" "$cache/link"
+out=$(in_dev 'C:\tweakhelper.exe' clean '\vtcache')
+[ "$out" = "deleted=2 left=0" ] || fail "cleaning with a link: $out $(cat "$log")"
+grep -q "^linked folder skipped C:.vtcache.link$" <(tr -d '\r' < "$log") || fail "the link was not seen: $(cat "$log")"
+[ -f "$work/outside/keep.txt" ] && [ -f "$work/outside/inner/keep.txt" ] || fail "cleaning followed the link"
+[ -e "$cache/a.htm" ] || [ -e "$cache/sub/b.htm" ] && fail "cleaning left files"
+[ -d "$cache/sub" ] && [ -L "$cache/link" ] || fail "cleaning removed a folder"
 
 in_dev 'C:\devicehelper.exe' arm VTResetOffer.lnk || fail "arm"
 in_dev 'C:\windows\devtool.exe' wait-window VTLingerHelper - 10000 > /dev/null || fail "the lingering helper did not start"

@@ -2,6 +2,8 @@
 //   tweakhelper exit yes|no   switch window animation (a change), then leave as the main program does,
 //                             answering the reset question; prints the new "Animate" and "returned"
 //   tweakhelper exit slow     the same, answering No only after 3 s (time for a screenshot)
+//   tweakhelper clean FOLDER  delete the files under FOLDER as the browser cleaning does; prints
+//                             "deleted=N left=M"
 //   tweakhelper animate       prints "Animate" of the window manager's key
 #include <windows.h>
 #include <stdio.h>
@@ -11,6 +13,7 @@
 #include "startup.h"
 #include "settings.h"
 #include "tweaks/tweaks.h"
+#include "tweaks/browsercache.h"
 
 static DWORD WINAPI AnswerLate(LPVOID) {
   Sleep(3000);
@@ -29,6 +32,15 @@ int wmain(int argc, wchar_t **argv) {
   InitProgramStatics();
   if (argc > 1 && !wcscmp(argv[1], L"animate")) {
     printf("animate=%lu\n", (unsigned long)Animate());
+    return 0;
+  }
+  if (argc > 2 && !wcscmp(argv[1], L"clean")) {
+    DWORD one = 1;
+    WriteMachineSetting(PRODUCT_KEY, L"EnableDebug", REG_DWORD, &one, sizeof(one));
+    ReadDebugSwitch();
+    int deleted = 0, left = 0;
+    DeleteFolderFilesCounted(argv[2], &deleted, &left);
+    printf("deleted=%d left=%d\n", deleted, left);
     return 0;
   }
   if (argc > 2 && !wcscmp(argv[1], L"exit")) {
