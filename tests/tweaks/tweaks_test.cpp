@@ -7,6 +7,7 @@
 #include "shell/layout.h"
 #include "shell/mainwindow.h"
 #include "shell/pagecatalogue.h"
+#include "shell/skin.h"
 #include "tasks/database.h"
 #include "debuglog.h"
 #include "startup.h"
@@ -202,8 +203,15 @@ TEST_F(TweaksTest, FirstRunCopiesEveryTweakAndTheRevertPutsTheDeviceBackByteForB
   EXPECT_FALSE(NeedsReset());
 
   // Every tweak. Plus from the odd limit steps from the nearest step; at the top only a beep.
+  // The display page's knob and toggle follow at once, where a fresh layout would put them.
+  LoadSkinImages();
+  LayoutPage(PAGE_DISPLAY, false);
   StepGlyphCacheLimit(7, true);
   EXPECT_EQ(16384u, System(TWEAK_GLYPH_LIMIT));
+  PageControl knob = g_Pages[PAGE_DISPLAY].controls[6];
+  LayoutPage(PAGE_DISPLAY, false);
+  EXPECT_EQ(g_Pages[PAGE_DISPLAY].controls[6].left, knob.left);
+  EXPECT_EQ(g_Pages[PAGE_DISPLAY].controls[6].right, knob.right);
   EXPECT_TRUE(NeedsReset());
   StepGlyphCacheLimit(7, true);
   StepGlyphCacheLimit(7, true);
@@ -211,8 +219,10 @@ TEST_F(TweaksTest, FirstRunCopiesEveryTweakAndTheRevertPutsTheDeviceBackByteForB
   EXPECT_EQ(3, GetGlyphCacheLevel());
   StepGlyphCacheLimit(4, false);
   EXPECT_EQ(16384u, System(TWEAK_GLYPH_LIMIT));
+  EXPECT_EQ(IMG_ITEM_OFF, g_Pages[PAGE_DISPLAY].controls[10].image);
   ToggleWindowAnimation(10);
   EXPECT_EQ(0u, System(TWEAK_ANIMATE));
+  EXPECT_EQ(IMG_ITEM_ON, g_Pages[PAGE_DISPLAY].controls[10].image);
   EXPECT_TRUE(GetDisplayAnimationActive());
   bool redraw = false;
   for (int row : {0, 1, 2, 5}) SetStorageTweak(g_Pages[PAGE_STORAGE].firstRowFixed + row, row, &redraw);
