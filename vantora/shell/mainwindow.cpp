@@ -7,6 +7,7 @@
 #include "../tasks/process.h"
 #include "../tasks/tasklist.h"
 #include "../tasks/taskops.h"
+#include "../tweaks/tweaks.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -98,6 +99,8 @@ static void MainWindow_OnOk(HWND hwnd) {
     LayoutPage(0, false);
     InvalidateRect(hwnd, NULL, FALSE);
   } else {
+    // May reset the device and never come back.
+    ExitWithResetOffer();
     DestroyWindow(hwnd);
   }
 }
