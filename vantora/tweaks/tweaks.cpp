@@ -9,15 +9,13 @@
 #include "../shell/skin.h"
 #include "../tasks/database.h"
 #include "../tasks/taskops.h"
+#include "companions.h"
 #include "debuglog.h"
 #include "device.h"
 #include "settings.h"
 #include "strings.h"
 #include <strsafe.h>
 
-// The companion control: writes the flag, starts or stops the program.
-void SetQuitletEnabled(bool on);
-void SetGaugeletEnabled(bool on);
 
 const DWORD g_GlyphCacheLimits[GLYPH_CACHE_LEVELS] = {4096, 8192, 16384, 32768};
 
