@@ -1,5 +1,7 @@
 #include "testsupport.h"
 #include <shlobj.h>
+#include <tlhelp32.h>
+#include <algorithm>
 
 std::wstring InstallFolder() { return L"C:\\Program Files\\Vantora"; }
 std::wstring InstalledProgram(const wchar_t *exe) { return InstallFolder() + L"\\" + exe; }
@@ -198,3 +200,54 @@ int ScreenShot::Count(const RECT &rc, COLORREF colour) const {
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+namespace {
+
+// A test that starts the main program may have it start a companion program through the shell. One
+// left running would hold the test's output open and stand in the way of later tests: every companion
+// program that started while this test program ran is closed (by its window, else ended) when it ends.
+const wchar_t *const kCompanionPrograms[] = {L"GaugeletApp.exe", L"QuitletApp.exe", L"VTMonitor.exe"};
+
+std::vector<DWORD> RunningCompanions() {
+  std::vector<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (const wchar_t *name : kCompanionPrograms)
+      if (!_wcsicmp(entry.szExeFile, name)) ids.push_back(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return ids;
+}
+
+BOOL CALLBACK CloseWindowsOf(HWND hwnd, LPARAM processId) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == (DWORD)processId) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
+class CompanionCleanup : public ::testing::Environment {
+ public:
+  void SetUp() override { before_ = RunningCompanions(); }
+  void TearDown() override {
+    for (DWORD id : RunningCompanions()) {
+      if (std::find(before_.begin(), before_.end(), id) != before_.end()) continue;
+      HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+      if (!process) continue;
+      // A program still starting has no window yet: ask again for a while, then end it.
+      for (int tries = 0; tries < 30 && WaitForSingleObject(process, 100) == WAIT_TIMEOUT; tries++)
+        EnumWindows(CloseWindowsOf, (LPARAM)id);
+      if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+  }
+ private:
+  std::vector<DWORD> before_;
+};
+
+::testing::Environment *const g_CompanionCleanup = ::testing::AddGlobalTestEnvironment(new CompanionCleanup);
+
+}  // namespace

@@ -36,6 +36,11 @@ class VantoraTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(nullptr, FindWindowW(L"VANTORA", L"Vantora")) << "a Vantora of another test is still running";
     SetProductDword(L"EnableDebug", 1);
+    // The start starts enabled companions, whose own logs these tests must not see: first run done,
+    // companions off.
+    SetProductDword(L"DefaultRegistrySaved", 1);
+    SetProductDword(L"RealQuitlet", 0);
+    SetProductDword(L"Gaugelet", 0);
     RemoveFile(kLog);
     for (const wchar_t *other : kOtherLogs) {
       std::string bytes;
@@ -62,7 +67,7 @@ class VantoraTest : public ::testing::Test {
           << testing::PrintToString(std::wstring(kOtherLogs[i]));
     }
   }
-  ProductKeyGuard guard_{{L"EnableDebug", L"Version"}};
+  ProductKeyGuard guard_{{L"EnableDebug", L"Version", L"DefaultRegistrySaved", L"RealQuitlet", L"Gaugelet"}};
   Program app_;
   std::vector<std::string> otherLogs_;
 };
