@@ -5,7 +5,36 @@
 namespace {
 // The handheld starts a thread with access to its own process only.
 DWORD g_Permissions = 1;
+
+// What the emulator runs to be a Windows system at all: never a program of the handheld.
+const LPCWSTR kInfrastructure[] = {
+    L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe", L"rpcss.exe",  L"svchost.exe",
+    L"wineboot.exe", L"winemenubuilder.exe", L"conhost.exe", L"start.exe", L"tabtip.exe", L"rundll32.exe",
+    L"mscorsvw.exe", L"dllhost.exe", L"lsass.exe", L"smss.exe", L"csrss.exe", L"wininit.exe",
+};
+
+BOOL SkipInfrastructure(HANDLE snapshot, PROCESSENTRY32W *entry, BOOL more) {
+  while (more && WmIsInfrastructureProcess(entry->szExeFile)) more = Process32NextW(snapshot, entry);
+  return more;
+}
 }  // namespace
+
+BOOL WmIsInfrastructureProcess(LPCWSTR exeName) {
+  if (!exeName) return FALSE;
+  for (size_t i = 0; i < ARRAYSIZE(kInfrastructure); i++)
+    if (!lstrcmpiW(exeName, kInfrastructure[i])) return TRUE;
+  return FALSE;
+}
+
+BOOL WmProcess32First(HANDLE snapshot, PROCESSENTRY32W *entry) {
+  if (!entry) return FALSE;
+  return SkipInfrastructure(snapshot, entry, Process32FirstW(snapshot, entry));
+}
+
+BOOL WmProcess32Next(HANDLE snapshot, PROCESSENTRY32W *entry) {
+  if (!entry) return FALSE;
+  return SkipInfrastructure(snapshot, entry, Process32NextW(snapshot, entry));
+}
 
 DWORD SetProcPermissions(DWORD newPermissions) {
   DWORD old = g_Permissions;

@@ -2,6 +2,7 @@
 // handheld's kernel over desktop Win32.
 #pragma once
 #include <windows.h>
+#include <tlhelp32.h>
 
 // ---- Thread priority levels ------------------------------------------------------------------------
 
@@ -32,6 +33,17 @@ DWORD GetCurrentPermissions(void);
 // handle needs PROCESS_QUERY_LIMITED_INFORMATION. Returns the length, 0 (empty text) when the path
 // cannot be read or does not fit.
 DWORD WmGetModuleFileName(HANDLE process, LPWSTR path, DWORD chars);
+
+// ---- The device's processes -----------------------------------------------------------------------
+
+// The processes of the device as its programs see them, over a TH32CS_SNAPPROCESS snapshot: as
+// Process32FirstW / Process32NextW, less the emulator's own infrastructure (its desktop, services,
+// device, plug-and-play, RPC and service-host processes and the like), which are no programs of the
+// handheld. Every program of the suite lists processes through these.
+BOOL WmProcess32First(HANDLE snapshot, PROCESSENTRY32W *entry);
+BOOL WmProcess32Next(HANDLE snapshot, PROCESSENTRY32W *entry);
+// TRUE for the executable name (no folder, any case) of one of those infrastructure processes.
+BOOL WmIsInfrastructureProcess(LPCWSTR exeName);
 
 // ---- Memory ----------------------------------------------------------------------------------------
 

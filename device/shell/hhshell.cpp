@@ -1,7 +1,7 @@
 // The emulated handheld's shell: the taskbar across the top of the screen (Start, the foreground
 // window's title, a clock, the smart-minimise button) and the Today screen behind every program.
 // At boot it starts the StartUp folder's shortcuts; the off key (223) puts the device to sleep.
-//   hhshell [-nostartup]
+//   \Windows\shell32.exe [-nostartup]   (the device installs and starts it under that name)
 #include <windows.h>
 #include <shellapi.h>
 #include <strsafe.h>
