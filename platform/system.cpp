@@ -8,18 +8,7 @@ namespace {
 
 BOOL ReadProfileString(LPCWSTR name, PVOID out, UINT outBytes) {
   if (!out || outBytes < sizeof(WCHAR)) return FALSE;
-  WCHAR *text = (WCHAR *)out;
-  DWORD chars = outBytes / sizeof(WCHAR);
-  text[0] = 0;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return FALSE;
-  WCHAR value[256] = L"";
-  DWORD type = 0, size = sizeof(value) - sizeof(WCHAR);
-  LONG rc = RegQueryValueExW(key, name, NULL, &type, (BYTE *)value, &size);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS || type != REG_SZ) return FALSE;
-  value[size / sizeof(WCHAR)] = 0;
-  return SUCCEEDED(StringCchCopyW(text, chars, value));
+  return ReadDeviceProfileString(name, (WCHAR *)out, outBytes / sizeof(WCHAR));
 }
 
 }  // namespace

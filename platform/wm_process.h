@@ -54,9 +54,13 @@ BOOL WmIsInfrastructureProcess(LPCWSTR exeName);
 // falling when it frees, which is what the callers compare. No block limit applies.
 SIZE_T WmGetProcessHeapUsage(DWORD processId);
 
-// The object store of the device: its root drive. 64-bit, since a host drive exceeds the handheld's
-// 32-bit fields.
-BOOL WmGetStoreInformation(ULONGLONG *storeSize, ULONGLONG *freeSize);
+// Program memory of the device, as the handheld's GlobalMemoryStatus gives it: the total is the
+// device profile's RAM; in use is what the device's processes take (the private bytes of every process
+// the device lists) plus a fixed share for the system itself, never more than the total. Virtual
+// figures are the caller's 32 MB slot. The object store is GetStoreInformation (wm_shell.h).
+void WmGlobalMemoryStatus(LPMEMORYSTATUS status);
+// The memory the device keeps for its own system, counted as in use (bytes).
+#define WM_SYSTEM_MEMORY_SHARE (12u << 20)
 
 // ---- Top-level windows ------------------------------------------------------------------------------
 

@@ -14,12 +14,8 @@ HWND g_Text;
 HFONT g_Font;
 
 bool OnHostDisplay() {
-  DWORD value = 0, size = sizeof(value), type = 0;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  LONG rc = RegQueryValueExW(key, DEVICE_PROFILE_HOST_DISPLAY, NULL, &type, (BYTE *)&value, &size);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS && type == REG_DWORD && value == 1;
+  DWORD value = 0;
+  return ReadDeviceProfileDword(DEVICE_PROFILE_HOST_DISPLAY, &value) && value == 1;
 }
 
 // The argument without surrounding quotes or blanks.

@@ -3,6 +3,7 @@
 #include "device.h"
 #include "device_profile.h"
 #include "wm.h"
+#include "wm_process.h"
 #include "wm_shell.h"
 #include "testsupport.h"
 
@@ -161,8 +162,7 @@ TEST(StoreTest, TheRootVolumeAndMemory) {
   EXPECT_LE(store.dwFreeSize, store.dwStoreSize);
   EXPECT_FALSE(GetStoreInformation(NULL));
   MEMORYSTATUS memory = {};
-  memory.dwLength = sizeof(memory);
-  GlobalMemoryStatus(&memory);
+  WmGlobalMemoryStatus(&memory);
   EXPECT_GT(memory.dwTotalPhys, memory.dwAvailPhys);
 }
 

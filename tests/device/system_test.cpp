@@ -1,13 +1,17 @@
 // The device as the suite sees it: its own shell is a system process, the emulator's processes are
-// not there at all.
+// not there at all, and memory and store figures are the device's, from the profile it runs on.
 #include <windows.h>
 #include <tlhelp32.h>
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 #include "database.h"
+#include "device_profile.h"
+#include "process.h"
 #include "tasklist.h"
 #include "wm_process.h"
+#include "wm_shell.h"
 #include "testsupport.h"
 
 namespace {
@@ -71,6 +75,73 @@ TEST(DeviceProcesses, TheShellIsASystemProcessAndTheEmulatorsOwnAreNeverListed) 
   }
   EXPECT_EQ(1, shells);
   ClearTaskList(&list);
+}
+
+double UsedMb() {
+  MEMORYSTATUS status = {};
+  WmGlobalMemoryStatus(&status);
+  return (double)(status.dwTotalPhys - status.dwAvailPhys) / 1048576.0;
+}
+
+DWORD ProfileMb(const wchar_t *name, DWORD unset) {
+  DWORD value = 0, size = sizeof(value);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, name, RRF_RT_REG_DWORD, NULL, &value, &size)) return unset;
+  return value;
+}
+
+double StoreUsedMb() {
+  STORE_INFORMATION store = {};
+  EXPECT_TRUE(GetStoreInformation(&store));
+  return (double)(store.dwStoreSize - store.dwFreeSize) / 1048576.0;
+}
+
+TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
+  // Program memory: the profile's RAM, a system share and what the device's programs take.
+  MEMORYSTATUS status = {};
+  WmGlobalMemoryStatus(&status);
+  EXPECT_EQ((SIZE_T)ProfileMb(DEVICE_PROFILE_RAM, 128) << 20, status.dwTotalPhys);
+  EXPECT_EQ(sizeof(status), status.dwLength);
+  double before = UsedMb();
+  EXPECT_GE(before, WM_SYSTEM_MEMORY_SHARE / 1048576.0);
+  EXPECT_LT(before, status.dwTotalPhys / 1048576.0) << "a device running only the suite is not full";
+  EXPECT_NEAR(before, GetUsedProgramMemory(), 2.0);  // the memory page's figure
+
+  // A program that takes 20 MB raises it by about 20 MB; ending it gives them back.
+  Program helper;
+  ASSERT_TRUE(helper.Start(HelperProgram(L"taskhelper.exe"), L"nowindow alloc 20 ready vt-memory-20"));
+  HANDLE ready = CreateEventW(NULL, TRUE, FALSE, L"vt-memory-20");
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 10000));
+  CloseHandle(ready);
+  double with = UsedMb();
+  EXPECT_NEAR(with - before, 20.0, 3.0) << before << " -> " << with;
+  helper.Kill();
+  EXPECT_TRUE(WaitUntil([&] { return UsedMb() < with - 15.0; }, 5000));
+  EXPECT_NEAR(UsedMb(), before, 3.0);
+
+  // The store: the profile's size; the files of the device's own folders, not its cards'.
+  STORE_INFORMATION store = {};
+  ASSERT_TRUE(GetStoreInformation(&store));
+  EXPECT_EQ(ProfileMb(DEVICE_PROFILE_STORE, 64) << 20, store.dwStoreSize);
+  double stored = StoreUsedMb();
+  std::printf("device: %.1f of %u MB memory, %.1f of %u MB store in use\n", before, (unsigned)(status.dwTotalPhys >> 20),
+              stored, (unsigned)(store.dwStoreSize >> 20));
+  EXPECT_GT(stored, 0.0);
+  EXPECT_NEAR(stored, GetUsedStorageMemory(), 0.01);
+  std::string block(3u << 20, 'x');
+  std::wstring file = MakeTempFolder(L"store") + L"\\three.bin";
+  ASSERT_TRUE(WriteFileBytes(file, block.data(), block.size()));
+  EXPECT_NEAR(StoreUsedMb() - stored, 3.0, 0.01);
+  RemoveFile(file);
+  EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
+  WIN32_FIND_DATAW card;
+  HANDLE find = FindFirstFlashCard(&card);
+  ASSERT_NE(INVALID_HANDLE_VALUE, find) << "the device has a storage card";
+  FindClose(find);
+  std::wstring onCard = std::wstring(L"C:\\") + card.cFileName + L"\\vt-store-probe.bin";
+  ASSERT_TRUE(WriteFileBytes(onCard, block.data(), block.size()));
+  EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
+  RemoveFile(onCard);
+  EXPECT_FALSE(GetStoreInformation(NULL));
 }
 
 }  // namespace
