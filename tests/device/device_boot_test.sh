@@ -44,6 +44,13 @@ echo "$out" | grep -qx "cards=SD Card|Storage Card" || fail "cards: $out"
 echo "$out" | grep -qx "battery=50 8" || fail "battery from the profile: $out"
 echo "$out" | grep -qx "probe=1" || fail "the card's host folder is not in the device: $out"
 
+# A card never takes the place of a folder of the device's own; the refused profile changes nothing.
+printf 'OEM="Bad"\nCARDS="windows=%s"\n' "$work/card" > "$work/bad.profile"
+out=$("$vtd" create "$dev" "$work/bad.profile" 2>&1) && fail "a card named like the Windows folder was accepted"
+echo "$out" | grep -q "of its own" || fail "no clear refusal: $out"
+[ -f "$dev/prefix/drive_c/windows/shell32.exe" ] || fail "the Windows folder was touched"
+grep -q "Boot Test Handheld" "$dev/profile" || fail "the refused profile replaced the device's"
+
 # The battery changes from outside while programs run; bad values are refused.
 "$vtd" battery "$dev" 20 0 || fail "battery 20 0"
 helper report | grep -qx "battery=20 0" || fail "battery after the change"
