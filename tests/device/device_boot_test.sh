@@ -74,6 +74,7 @@ wait_for 30 in_dev 'C:\windows\devtool.exe' find-window HHTaskbar "" > /dev/null
 in_dev 'C:\windows\devtool.exe' find-window VTLingerHelper - > /dev/null && fail "a program survived the reset"
 [ "$(grep -c started "$dev/prefix/drive_c/vt-startup-mark.txt")" = 1 ] || fail "StartUp ran more than once"
 helper regget | grep -qx "value=4711" || fail "the registry lost a flushed value"
+[ -f "$dev/prefix/drive_c/vt-reset-returned.txt" ] && fail "the reset call returned to its caller"
 kill $runner
 wait $runner 2>/dev/null
 [ -f "$dev/shell.pid" ] && fail "the device is still on"
