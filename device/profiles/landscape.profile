@@ -6,3 +6,4 @@ OEM="Reference Handheld RH-800"
 LOCALE=en_US.UTF-8
 RAM=128
 STORE=128
+CARDS="Storage Card"

@@ -6,3 +6,4 @@ OEM="Reference Handheld RH-240"
 LOCALE=en_US.UTF-8
 RAM=64
 STORE=32
+CARDS="Storage Card"
