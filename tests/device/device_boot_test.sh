@@ -51,6 +51,22 @@ echo "$out" | grep -q "of its own" || fail "no clear refusal: $out"
 [ -f "$dev/prefix/drive_c/windows/shell32.exe" ] || fail "the Windows folder was touched"
 grep -q "Boot Test Handheld" "$dev/profile" || fail "the refused profile replaced the device's"
 
+# Installing again while Vantora runs replaces its program file instead of writing into it; a copy
+# that fails is reported.
+in_dev 'C:\windows\devtool.exe' wait-window VANTORA Vantora 20000 > /dev/null || fail "Vantora did not start"
+installed="$dev/prefix/drive_c/Program Files/Vantora"
+before=$(stat -c %i "$installed/Vantora.exe")
+touch "$build/bin/Vantora.exe"
+"$vtd" install "$dev" "$build" || fail "installing over a running Vantora"
+[ "$(stat -c %i "$installed/Vantora.exe")" != "$before" ] || fail "the running program's file was written over"
+cmp -s "$build/bin/Vantora.exe" "$installed/Vantora.exe" || fail "the new program was not installed"
+in_dev 'C:\windows\devtool.exe' find-window VANTORA Vantora > /dev/null || fail "the running Vantora ended"
+rm -f "$installed/help.html"
+mkdir -p "$installed/help.html/in-the-way"
+out=$("$vtd" install "$dev" "$build" 2>&1) && fail "a failed copy was reported as success"
+echo "$out" | grep -q "cannot copy .*help.html" || fail "the failed copy was not named: $out"
+rm -rf "$installed/help.html"
+
 # The battery changes from outside while programs run; bad values are refused.
 "$vtd" battery "$dev" 20 0 || fail "battery 20 0"
 helper report | grep -qx "battery=20 0" || fail "battery after the change"
