@@ -403,7 +403,11 @@ void BrowseForProgram(HINSTANCE ownerInstance, HWND owner, LPCWSTR title, LPCWST
     } else {
       TreeView_SetImageList(g_Browser.tree, g_Browser.images, TVSIL_NORMAL);
       TreeView_SetIndent(g_Browser.tree, ScaleX(16));
-      InsertEntry(TVI_ROOT, L"\\", true);
+      HTREEITEM root = InsertEntry(TVI_ROOT, L"\\", true);
+      // Selected at once, so the arrow keys open the folders from the start.
+      if (root) TreeView_SelectItem(g_Browser.tree, root);
+      SetForegroundWindow(hwnd);
+      SetFocus(g_Browser.tree);
     }
     // The main window stays below, painting, but takes no input while the browser is open.
     if (owner) EnableWindow(owner, FALSE);

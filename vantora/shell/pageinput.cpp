@@ -545,7 +545,9 @@ static bool MoveAlongRows(int page, int delta) {
   }
   bool more = delta < 0 ? p->scrollOffset > 0 : p->scrollOffset + RowCount(p) < p->itemCount;
   if (!more) return false;
+  // The list moves by one under the focus, which then goes on to the item that came into view.
   Scroll(page, delta);
+  if (IsRow(p, focused)) MoveFocus(p, focused, sub);
   return true;
 }
 
