@@ -47,8 +47,10 @@ static int RowCount(const PageModel *p) {
   return rows > 0 ? rows : 0;
 }
 static int LastRow(const PageModel *p) { return FirstRow(p) + RowCount(p) - 1; }
+static bool IsListPage(int page);
+// Only the list pages have rows; the controls of the memory and display pages are not rows.
 static bool IsRow(const PageModel *p, int control) {
-  return RowCount(p) > 0 && control >= FirstRow(p) && control <= LastRow(p);
+  return IsListPage((int)(p - g_Pages)) && RowCount(p) > 0 && control >= FirstRow(p) && control <= LastRow(p);
 }
 static int ItemOfRow(const PageModel *p, int control) { return p->scrollOffset + control - FirstRow(p); }
 static bool IsListPage(int page) {
