@@ -2,6 +2,7 @@
 // positions and key presses, as a user drives it; the checks read the screen, the debug log and the
 // files the program writes. Where to tap comes from the program's own layout code for this screen.
 #include "shelltest.h"
+#include "shell/browser.h"
 #include "strings.h"
 #include "tasklist_fill.h"
 #include "wm_shell.h"
@@ -605,6 +606,56 @@ TEST_F(PagesTest, GlyphCacheStepsToBothEndsAndEveryStorageRowToggles) {
     EXPECT_TRUE(WaitUntil([&] { return picture() == before; }, 3000)) << "row " << r;
   }
   app_.Kill();
+}
+
+// The filter takes whole endings only, in the case written: "xe" is no ".exe", nor is ".EXE".
+TEST(BrowserFilterTest, WholeEndingsInTheirCase) {
+  EXPECT_TRUE(BrowserFilterAccepts(L"exe.|knl.", L"foo.exe"));
+  EXPECT_TRUE(BrowserFilterAccepts(L"exe.|knl.", L"Start Here.lnk"));
+  EXPECT_FALSE(BrowserFilterAccepts(L"exe.|knl.", L"FOO.EXE"));
+  EXPECT_FALSE(BrowserFilterAccepts(L"exe.|knl.", L"xe"));
+  EXPECT_FALSE(BrowserFilterAccepts(L"exe.|knl.", L"notes.txt"));
+  EXPECT_TRUE(BrowserFilterAccepts(L"*.", L"notes.txt"));
+}
+
+// Every browser registers a window class of its own; closing it gives the class back, so a long
+// session does not use up the window manager's classes.
+TEST(BrowserWindowTest, ClosingTheBrowserUnregistersItsClass) {
+  InitProgramStatics();
+  UseScreen({ScreenWidth(), ScreenHeight()});
+  std::wstring strip = InstallFolder() + L"\\Images\\tvf_f" + std::to_wstring(ScaleX(1)) + L".jpg";
+  HINSTANCE instance = GetModuleHandleW(NULL);
+  static WCHAR seenClass[64];
+  seenClass[0] = 0;
+  // Cancel from outside once the browser shows, as the soft key would.
+  HANDLE closer = CreateThread(NULL, 0, [](LPVOID) -> DWORD {
+    for (int i = 0; i < 200; i++) {
+      HWND found = NULL;
+      EnumWindows([](HWND w, LPARAM out) -> BOOL {
+        WCHAR cls[64] = L"";
+        GetClassNameW(w, cls, ARRAYSIZE(cls));
+        if (wcsncmp(cls, L"browsefile:", 11) != 0) return TRUE;
+        *(HWND *)out = w;
+        return FALSE;
+      }, (LPARAM)&found);
+      if (found && IsWindowVisible(found)) {
+        GetClassNameW(found, seenClass, ARRAYSIZE(seenClass));
+        PostMessageW(found, WM_COMMAND, 30002, 0);
+        return 0;
+      }
+      Sleep(50);
+    }
+    return 1;
+  }, NULL, 0, NULL);
+  WCHAR path[BROWSER_PATH_CHARS] = L"x", name[BROWSER_PATH_CHARS] = L"x";
+  BrowseForProgram(instance, NULL, L"Add Shortcut or Program", L"exe.|knl.", path, name, strip.c_str());
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(closer, 5000));
+  CloseHandle(closer);
+  EXPECT_EQ(std::wstring(L""), path);
+  EXPECT_EQ(std::wstring(L""), name);
+  ASSERT_NE(0, seenClass[0]);
+  WNDCLASSW wc;
+  EXPECT_FALSE(GetClassInfoW(instance, seenClass, &wc)) << "class left registered";
 }
 
 }  // namespace
