@@ -131,6 +131,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       // Signed: a stylus that leaves the captured window comes up at negative coordinates.
       if (!g_Main.aboutShown) OnPageTap((short)LOWORD(lParam), (short)HIWORD(lParam), msg == WM_LBUTTONDOWN);
       return 0;
+    case WM_CAPTURECHANGED:
+      // The stylus went to another window (a message box): nothing stays pressed.
+      CancelPagePress();
+      return 0;
     case WM_TIMER:
       MainWindow_OnRefreshTick(hwnd);
       return 0;
