@@ -110,3 +110,18 @@ HBITMAP SHLoadImageFile(LPCWSTR fileName);
 // Copies a bitmap (source is a DC or an HBITMAP) skipping the pixels of the transparent colour.
 BOOL TransparentImage(HDC hdcDest, LONG dstX, LONG dstY, LONG dstCx, LONG dstCy, HANDLE hSrc, LONG srcX,
                       LONG srcY, LONG srcCx, LONG srcCy, COLORREF transparent);
+
+// ---- Windows on another program's window ---------------------------------------------------------
+
+// A child window on a window of another program (a button on the shell's taskbar) cannot draw on the
+// screen by itself in the emulated device: its pixels go to the program that owns the top-level
+// window, which draws them. Programs paint such a window between these two instead of
+// BeginPaint/EndPaint (for any other window they are BeginPaint/EndPaint); pixels of the key colour
+// magenta RGB(255, 0, 255) that are left in the painted area let the host's own pixels show through.
+HDC WmBeginPaint(HWND hwnd, PAINTSTRUCT *ps);
+void WmEndPaint(HWND hwnd, PAINTSTRUCT *ps);
+// The host side: the message a hosted child sends its top-level window after painting (wParam: the
+// child), and the drawing of every hosted child over the host's freshly drawn client pixels
+// (hostPixels holds the whole client area at client coordinates).
+UINT WmHostedPaintMessage(void);
+void WmDrawHostedChildren(HWND host, HDC hostPixels);
