@@ -55,9 +55,13 @@ struct HoldFeedback {
       wc.lpszClassName = kFeedbackClass;
       RegisterClassW(&wc);
     }
+    // Around the point, but whole on the screen (a hold at the screen's edge, on the taskbar).
     int size = Size();
-    window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kFeedbackClass, L"", WS_POPUP,
-                             centre.x - size / 2, centre.y - size / 2, size, size, NULL, NULL, instance, NULL);
+    int x = centre.x - size / 2, y = centre.y - size / 2;
+    x = x < 0 ? 0 : x + size > w ? w - size : x;
+    y = y < 0 ? 0 : y + size > h ? h - size : y;
+    window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kFeedbackClass, L"", WS_POPUP, x, y,
+                             size, size, NULL, NULL, instance, NULL);
   }
   int Size() const { return 36 * factor; }
 
