@@ -51,7 +51,9 @@ HWND WmCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
       if (cy == (int)CW_USEDEFAULT) cy = work.bottom - y;
     }
   }
-  return CreateWindowExW(exStyle, className, title, style, x, y, cx, cy, parent, menu, instance, param);
+  HWND hwnd = CreateWindowExW(exStyle, className, title, style, x, y, cx, cy, parent, menu, instance, param);
+  if (hwnd && !topLevel) WmShowChildOfOtherProgram(hwnd);
+  return hwnd;
 }
 
 BOOL WmCloseWindow(HWND hwnd) {

@@ -71,10 +71,17 @@ BOOL SHInitExtraControls(void);
 
 // ---- Windows ---------------------------------------------------------------------------------------
 
-// CreateWindowEx with the handheld's rule: a top-level window without a caption style is borderless
-// and, when it asks for the default position and size, fills the work area below the taskbar.
+// CreateWindowEx with the handheld's rules: a top-level window without a caption style is borderless
+// and, when it asks for the default position and size, fills the work area below the taskbar; a child
+// of another program's window is shown as WmShowChildOfOtherProgram says.
 HWND WmCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int cx,
                     int cy, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+// A child placed on another program's window (on the shell's taskbar, say) is seen on the handheld;
+// the desktop draws nothing of it. This shows it through a top-level surface of its own program that
+// follows the child's place and visibility, stays above the parent and lets taps through. The child
+// must paint on request into a given device context (WM_PRINTCLIENT, wParam the HDC); its own
+// WM_PAINT still comes and is passed on. FALSE when the parent is this program's or none.
+BOOL WmShowChildOfOtherProgram(HWND child);
 // The screen less the taskbar at its top.
 BOOL WmGetWorkArea(RECT *rc);
 // Closes any window: destroyed at once when this thread owns it, else asked to close (WM_CLOSE).

@@ -1,0 +1,6 @@
+# A wide-screen landscape handheld.
+WIDTH=800
+HEIGHT=480
+PLATFORM=PocketPC
+OEM="Reference Handheld RH-800"
+LOCALE=en_US.UTF-8

@@ -1,0 +1,12 @@
+// Entry point of Benchmark.exe.
+#include <windows.h>
+#include "benchwindow.h"
+#include "startup.h"
+
+static struct ProgramStatics {
+  ProgramStatics() { InitProgramStatics(); }
+} g_Statics;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showCommand) {
+  return BenchmarkMain(instance, commandLine, showCommand);
+}

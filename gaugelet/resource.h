@@ -1,0 +1,4 @@
+// Resource ids of the battery meter: icons 1xx.
+#pragma once
+
+#define IDI_GAUGELET 101
