@@ -80,7 +80,8 @@ HWND WmCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
 // the desktop draws nothing of it. This shows it through a top-level surface of its own program that
 // follows the child's place and visibility, stays above the parent and lets taps through. The child
 // must paint on request into a given device context (WM_PRINTCLIENT, wParam the HDC); its own
-// WM_PAINT still comes and is passed on. FALSE when the parent is this program's or none.
+// WM_PAINT still comes and is passed on. Magenta RGB(255, 0, 255) that it paints shows what lies
+// under it. FALSE when the parent is this program's or none.
 BOOL WmShowChildOfOtherProgram(HWND child);
 // The screen less the taskbar at its top.
 BOOL WmGetWorkArea(RECT *rc);
@@ -117,18 +118,3 @@ HBITMAP SHLoadImageFile(LPCWSTR fileName);
 // Copies a bitmap (source is a DC or an HBITMAP) skipping the pixels of the transparent colour.
 BOOL TransparentImage(HDC hdcDest, LONG dstX, LONG dstY, LONG dstCx, LONG dstCy, HANDLE hSrc, LONG srcX,
                       LONG srcY, LONG srcCx, LONG srcCy, COLORREF transparent);
-
-// ---- Windows on another program's window ---------------------------------------------------------
-
-// A child window on a window of another program (a button on the shell's taskbar) cannot draw on the
-// screen by itself in the emulated device: its pixels go to the program that owns the top-level
-// window, which draws them. Programs paint such a window between these two instead of
-// BeginPaint/EndPaint (for any other window they are BeginPaint/EndPaint); pixels of the key colour
-// magenta RGB(255, 0, 255) that are left in the painted area let the host's own pixels show through.
-HDC WmBeginPaint(HWND hwnd, PAINTSTRUCT *ps);
-void WmEndPaint(HWND hwnd, PAINTSTRUCT *ps);
-// The host side: the message a hosted child sends its top-level window after painting (wParam: the
-// child), and the drawing of every hosted child over the host's freshly drawn client pixels
-// (hostPixels holds the whole client area at client coordinates).
-UINT WmHostedPaintMessage(void);
-void WmDrawHostedChildren(HWND host, HDC hostPixels);

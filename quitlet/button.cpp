@@ -18,15 +18,29 @@ void Redraw(QuitletState *state) {
   UpdateWindow(state->button);
 }
 
+void DrawFrame(QuitletState *state, HDC dc, bool keyed) {
+  if (!state->sprite) return;
+  int s = ScaleX(20);
+  int frameX = state->mode * kFrameSize + (state->pressed ? 3 * kFrameSize : 0);
+  if (keyed) {
+    TransparentImage(dc, 0, 0, s, s, state->sprite, frameX, 0, kFrameSize, kFrameSize, kSpriteKey);
+    return;
+  }
+  // The layer's surface keys magenta itself: the frame goes as it is.
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, state->sprite);
+  int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, 0, 0, s, s, mem, frameX, 0, kFrameSize, kFrameSize, SRCCOPY);
+  SetStretchBltMode(dc, oldMode);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
 void PaintButton(QuitletState *state, HWND hwnd) {
   PAINTSTRUCT ps;
-  HDC dc = WmBeginPaint(hwnd, &ps);
-  if (state && state->sprite) {
-    int s = ScaleX(20);
-    int frameX = state->mode * kFrameSize + (state->pressed ? 3 * kFrameSize : 0);
-    TransparentImage(dc, 0, 0, s, s, state->sprite, frameX, 0, kFrameSize, kFrameSize, kSpriteKey);
-  }
-  WmEndPaint(hwnd, &ps);
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (state) DrawFrame(state, dc, true);
+  EndPaint(hwnd, &ps);
 }
 
 // The window the user works in now: the foreground window; nothing in front, or the taskbar, is the
@@ -93,6 +107,10 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT:
       PaintButton(state, hwnd);
       return 0;
+    case WM_PRINTCLIENT:
+      // The layer shows the button, a window on the shell's taskbar, through a surface of its own.
+      DrawFrame(state, (HDC)wp, false);
+      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_TIMER:
@@ -146,8 +164,8 @@ bool RegisterButtonClass(HINSTANCE instance) {
 
 HWND CreateQuitletButton(QuitletState *state) {
   int s = ScaleX(20);
-  HWND button = CreateWindowExW(0, QUITLET_BUTTON_CLASS, QUITLET_BUTTON_TITLE, WS_CHILD | WS_VISIBLE, 0, 0, s, s,
-                                state->taskbar, (HMENU)(UINT_PTR)QUITLET_BUTTON_ID, state->instance, NULL);
+  HWND button = WmCreateWindow(0, QUITLET_BUTTON_CLASS, QUITLET_BUTTON_TITLE, WS_CHILD | WS_VISIBLE, 0, 0, s, s,
+                               state->taskbar, (HMENU)(UINT_PTR)QUITLET_BUTTON_ID, state->instance, NULL);
   if (!button) return NULL;
   WriteDebugLog(LOG_QUITLET, L"Button [0x%X], sprite %dx%d, icons %dx%d", (unsigned)(UINT_PTR)button,
                 (int)state->spriteSize.cx, (int)state->spriteSize.cy, (int)state->iconsSize.cx, (int)state->iconsSize.cy);

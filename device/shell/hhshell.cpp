@@ -112,7 +112,6 @@ void PaintTaskbar(HWND hwnd) {
   DrawLabel(mem, L"X", btn, h * 9 / 20, FW_BOLD, RGB(255, 255, 255), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
   BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
-  WmDrawHostedChildren(hwnd, mem);  // other programs' windows on the bar
   SelectObject(mem, oldBmp);
   DeleteObject(bmp);
   DeleteDC(mem);
@@ -157,7 +156,6 @@ void PlaceWindows() {
 }
 
 LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WmHostedPaintMessage()) return InvalidateRect(hwnd, NULL, FALSE), 0;
   switch (msg) {
     case WM_PAINT:
       PaintTaskbar(hwnd);
@@ -381,10 +379,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
   g_Shell.today = CreateWindowExW(0, DEVICE_TODAY_CLASS, DEVICE_TODAY_TITLE, WS_POPUP | WS_VISIBLE, 0,
                                   g_Shell.barHeight, g_Shell.width, g_Shell.height - g_Shell.barHeight, NULL,
                                   NULL, instance, NULL);
-  // Programs may put windows of their own on the taskbar: its painting leaves them alone.
   g_Shell.taskbar = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, DEVICE_TASKBAR_CLASS,
-                                    L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, g_Shell.width,
-                                    g_Shell.barHeight, NULL, NULL, instance, NULL);
+                                    L"", WS_POPUP | WS_VISIBLE, 0, 0, g_Shell.width, g_Shell.barHeight, NULL,
+                                    NULL, instance, NULL);
   if (!g_Shell.today || !g_Shell.taskbar) return 1;
   FollowForeground();
   SetTimer(g_Shell.taskbar, kFollowTimer, 250, NULL);
