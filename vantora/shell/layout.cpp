@@ -3,12 +3,10 @@
 #include "mainwindow.h"
 #include "skin.h"
 #include "device.h"
-#include "settings.h"
+#include "../tweaks/tweaks.h"
 #include "../tasks/tasklist.h"
 
 PageModel g_Pages[PAGE_RECORDS];
-
-const DWORD g_GlyphCacheLimits[GLYPH_CACHE_LEVELS] = {4096, 8192, 16384, 32768};
 
 #define ROW_PITCH 40
 #define TASK_SUB_ELEMENTS 10
@@ -17,16 +15,6 @@ static int x(int v) { return ScaleX(v); }
 static int y(int v) { return ScaleY(v); }
 static int w(int image) { return SkinW(image); }
 static int h(int image) { return SkinH(image); }
-
-int GlyphCacheLevelOf(DWORD limit) {
-  int best = 0;
-  for (int i = 1; i < GLYPH_CACHE_LEVELS; i++) {
-    DWORD dBest = limit > g_GlyphCacheLimits[best] ? limit - g_GlyphCacheLimits[best] : g_GlyphCacheLimits[best] - limit;
-    DWORD dThis = limit > g_GlyphCacheLimits[i] ? limit - g_GlyphCacheLimits[i] : g_GlyphCacheLimits[i] - limit;
-    if (dThis < dBest) best = i;
-  }
-  return best;
-}
 
 static int UsableHeight(void) { return g_Main.screenHeight - 2 * g_Main.taskbarHeight; }
 
@@ -229,18 +217,6 @@ static void LayoutMemoryPage(PageModel *p) {
   p->focusedControl = 3;
 }
 
-static DWORD ReadGlyphCacheLimit(void) {
-  DWORD limit = 8192, value = 0;
-  if (ReadMachineSetting(L"SYSTEM\\GDI\\GLYPHCACHE\\", L"limit", REG_DWORD, &value, sizeof(value))) limit = value;
-  return limit;
-}
-
-static bool ReadAnimate(void) {
-  DWORD animate = 0, value = 0;
-  if (ReadMachineSetting(L"SYSTEM\\GWE\\", L"Animate", REG_DWORD, &value, sizeof(value))) animate = value;
-  return animate != 0;
-}
-
 static void LayoutDisplayPage(PageModel *p) {
   int W = g_Main.screenWidth;
   PageControl *c = p->controls;
@@ -257,7 +233,7 @@ static void LayoutDisplayPage(PageModel *p) {
   int trackTop = bandTop + (bandH - h(IMG_SLIDERBAR)) / 2;
   int trackW = 2 * w(IMG_SLIDERBAR) / 3;
   SetRect4(&c[5], c[4].right, trackTop, c[4].right + trackW, trackTop + h(IMG_SLIDERBAR), IMG_SLIDERBAR);
-  int level = GlyphCacheLevelOf(ReadGlyphCacheLimit());
+  int level = GetGlyphCacheLevel();
   int knobLeft = c[5].left + trackW * level / 3 - w(IMG_SLIDER) / 2;
   int knobTop = bandTop + (bandH - h(IMG_SLIDER)) / 2;
   SetRect4(&c[6], knobLeft, knobTop, knobLeft + w(IMG_SLIDER), knobTop + h(IMG_SLIDER), IMG_SLIDER);
@@ -268,7 +244,7 @@ static void LayoutDisplayPage(PageModel *p) {
   int textTop = c[8].bottom + y(2);
   SetRect4(&c[9], x(20), textTop, W, textTop + 2 * y(20), IMG_NONE);
   // The animation toggle: "on" means animation is off, the faster setting.
-  int toggle = ReadAnimate() ? IMG_ITEM_OFF : IMG_ITEM_ON;
+  int toggle = GetDisplayAnimationActive() ? IMG_ITEM_ON : IMG_ITEM_OFF;
   int toggleTop = c[9].bottom + 3 * y(2) + (y(20) - h(IMG_ITEM_ON)) / 2;
   SetRect4(&c[10], x(20), toggleTop, x(20) + w(toggle), toggleTop + h(toggle), toggle);
   SetRect4(&c[11], c[10].right + x(4), toggleTop, W, toggleTop + 2 * y(20), IMG_NONE);

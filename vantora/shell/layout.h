@@ -3,12 +3,6 @@
 #pragma once
 #include "pagemodel.h"
 
-// The glyph cache limits of the display page's slider, levels 0..3.
-#define GLYPH_CACHE_LEVELS 4
-extern const DWORD g_GlyphCacheLimits[GLYPH_CACHE_LEVELS];
-// The level whose limit is nearest (the lower one on a tie); 0 below the table, 3 above it.
-int GlyphCacheLevelOf(DWORD limit);
-
 // List rows that fit on a page: (H - 2T - reserve) / ScaleY(40), never below 0 and never more than
 // the page's controls can hold.
 int RowsThatFit(int page);

@@ -6,6 +6,7 @@
 #include "../resource.h"
 #include "../tasks/process.h"
 #include "../tasks/tasklist.h"
+#include "../tweaks/tweaks.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -100,6 +101,8 @@ static void MainWindow_OnOk(HWND hwnd) {
     LayoutPage(0, false);
     InvalidateRect(hwnd, NULL, FALSE);
   } else {
+    // May reset the device and never come back.
+    ExitWithResetOffer();
     DestroyWindow(hwnd);
   }
 }

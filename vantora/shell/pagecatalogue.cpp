@@ -3,7 +3,7 @@
 #include "../tasks/taskops.h"
 #include "layout.h"
 #include "debuglog.h"
-#include "settings.h"
+#include "../tweaks/tweaks.h"
 #include "strings.h"
 #include "../tasks/tasklist.h"
 #include <strsafe.h>
@@ -27,74 +27,10 @@ static const PageCatalogueEntry kCatalogue[PAGE_BENCHMARK + 1] = {
     {3, 34, 6, 3},           // benchmark
 };
 
-enum StateKind {
-  STATE_NONE,      // no indicator
-  STATE_NONZERO,   // on when the 32-bit value is not 0
-  STATE_ZERO,      // on when the 32-bit value is 0
-  STATE_NODELETE,  // on when the cab installer's command keeps the file
-};
-
-struct ItemStateSource {
-  StateKind kind;
-  HKEY root;
-  LPCWSTR key;
-  LPCWSTR value;
-  DWORD whenAbsent;  // also used for a value of another type or size
-};
-
-#define CAB_COMMAND_KEY L"cabfile\\Shell\\open\\command"
-
-static const ItemStateSource kStorageStates[7] = {
-    {STATE_NONZERO, HKEY_LOCAL_MACHINE, L"System\\StorageManager\\FATFS\\", L"CacheSize", 0},
-    {STATE_NONZERO, HKEY_LOCAL_MACHINE, L"System\\StorageManager\\Filters\\fsreplxfilt\\", L"ReplStoreCacheSize", 0},
-    {STATE_NONZERO, HKEY_CURRENT_USER,
-     L"SOFTWARE\\Microsoft\\Windows\\Current Version\\Internet Settings\\5.0\\Cache\\Content\\", L"CacheLimit", 0},
-    {STATE_NONE, NULL, NULL, NULL, 0},
-    {STATE_NONZERO, HKEY_LOCAL_MACHINE, PRODUCT_KEY, L"storperfIETmpToStorage", 0},
-    {STATE_NODELETE, HKEY_CLASSES_ROOT, CAB_COMMAND_KEY, NULL, 0},
-    {STATE_NONE, NULL, NULL, NULL, 0},
-};
-
-static const ItemStateSource kCompanionStates[3] = {
-    {STATE_NONZERO, HKEY_LOCAL_MACHINE, PRODUCT_KEY, L"RealQuitlet", 0},
-    {STATE_NONZERO, HKEY_LOCAL_MACHINE, PRODUCT_KEY, L"Gaugelet", 0},
-    // Absent means the drivers' power management stays disabled, as the saved default assumes.
-    {STATE_ZERO, HKEY_LOCAL_MACHINE, L"Comm\\AsyncMac1\\Parms\\", L"DisablePowerManagement", 1},
-};
-
 void InitPageItems(int page) {
   WriteDebugLog(LOG_GUI, L"+InitPageItems call.");
   if (page == PAGE_TASKS) GetProcessList();
   WriteDebugLog(LOG_GUI, L"-InitPageItems done.");
-}
-
-static DWORD ReadStateValue(const ItemStateSource *src) {
-  DWORD value = 0;
-  if (ReadRegistryValue(src->root, src->key, src->value, REG_DWORD, &value, sizeof(value))) return value;
-  return src->whenAbsent;
-}
-
-static bool CabCommandKeepsFile(void) {
-  WCHAR command[MAX_PATH + 1];
-  ZeroMemory(command, sizeof(command));
-  if (!ReadRegistryValue(HKEY_CLASSES_ROOT, CAB_COMMAND_KEY, NULL, REG_SZ, command, sizeof(command) - sizeof(WCHAR)))
-    command[0] = 0;
-  command[MAX_PATH] = 0;
-  WriteDebugLog(LOG_GUI, L"lstv %s", command);
-  return wcsstr(command, L"/nodelete") != NULL;
-}
-
-static bool ReadItemState(const ItemStateSource *src) {
-  switch (src->kind) {
-    case STATE_NONZERO:
-      return ReadStateValue(src) != 0;
-    case STATE_ZERO:
-      return ReadStateValue(src) == 0;
-    case STATE_NODELETE:
-      return CabCommandKeepsFile();
-    default:
-      return false;
-  }
 }
 
 static int ItemCountOf(int page) {
@@ -134,18 +70,17 @@ void SetupPageRows(int page) {
     }
   }
 
-  const ItemStateSource *states = NULL;
-  int stateCount = 0;
+  // The states come from the tweaks, which own the values behind them.
   if (page == PAGE_STORAGE) {
-    states = kStorageStates;
-    stateCount = ARRAYSIZE(kStorageStates);
+    for (int i = 0; i < p->itemCount && i < MAX_PAGE_ITEMS; i++) {
+      p->itemHasIndicator[i] = StorageRowHasState(i);
+      p->itemState[i] = p->itemHasIndicator[i] && GetStorageRowActive(i);
+    }
   } else if (page == PAGE_COMPANIONS) {
-    states = kCompanionStates;
-    stateCount = ARRAYSIZE(kCompanionStates);
-  }
-  for (int i = 0; i < stateCount && i < p->itemCount; i++) {
-    p->itemHasIndicator[i] = states[i].kind != STATE_NONE;
-    p->itemState[i] = ReadItemState(&states[i]);
+    for (int i = 0; i < p->itemCount && i < MAX_PAGE_ITEMS; i++) {
+      p->itemHasIndicator[i] = true;
+      p->itemState[i] = GetCompanionRowActive(i);
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include "../resource.h"
 #include "../tasks/database.h"
 #include "../tweaks/companions.h"
+#include "../tweaks/tweaks.h"
 #include "layout.h"
 #include "pagecatalogue.h"
 #include "skin.h"
@@ -51,6 +52,8 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
 
   GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
   WriteDebugLog(LOG_GUI, L"Screen size=%dx%d.", g_Main.screenWidth, g_Main.screenHeight);
+
+  LoadDefaultRegistryInfo();
 
   g_Main.isPocketPC = IsPocketPC() != 0;
   WriteDebugLog(LOG_GUI, L"Platform: [%s].", g_Main.isPocketPC ? L"POCKET PC" : L"SMARTPHONE");

@@ -1,0 +1,90 @@
+// Memory cleanup of the memory page.
+#include "memclean.h"
+#include "process.h"
+#include "tasklist.h"
+#include "taskops.h"
+#include "../shell/layout.h"
+#include "../shell/mainwindow.h"
+#include "../shell/pagecatalogue.h"
+#include "debuglog.h"
+#include "strings.h"
+#include "wm.h"
+#include <strsafe.h>
+
+#define PROTECTED_COUNT 5
+#define PROTECTED_CHARS 255
+#define CLOSE_WAIT_MS 3000
+
+static const WCHAR kProtected[PROTECTED_COUNT][PROTECTED_CHARS] = {
+    L"Vantora.exe", L"GaugeletApp.exe", L"QuitletApp.exe", L"VTMonitor.exe", L"repllog.exe",
+};
+
+int IsProtectedFromClosing(LPCWSTR exeName) {
+  for (int i = 0; i < PROTECTED_COUNT; i++)
+    if (wcsstr(exeName, kProtected[i])) return 1;
+  return 0;
+}
+
+double MemoryInUse(void) { return GetUsedProgramMemory() + GetUsedStorageMemory(); }
+
+// Waits for the closed programs to end, all of them within one deadline; a program that is still
+// running then is not waited for.
+static void WaitForClosed(HANDLE *processes, int count) {
+  DWORD start = GetTickCount();
+  for (int i = 0; i < count; i++) {
+    DWORD spent = GetTickCount() - start;
+    if (spent >= CLOSE_WAIT_MS) break;
+    WaitForSingleObject(processes[i], CLOSE_WAIT_MS - spent);
+  }
+}
+
+void CloseAllApplications(int page) {
+  (void)page;
+  MessageBeep(MB_OK);
+  if (MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, L"String43VT", LOCALISED_STRING_MAX), L"Vantora",
+                  MB_YESNO) != IDYES)
+    return;
+  WmSetWaitCursor(TRUE);
+  double before = MemoryInUse();
+  WriteDebugLog(LOG_GUI, L"memusage before closing all apps %f", before);
+
+  GetProcessList();
+  static HANDLE closed[MAX_TASKS];
+  int closedCount = 0;
+  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
+    TaskEntry *row = &g_TaskList.entries[i];
+    int close = IsProtectedFromClosing(row->exeName) ? 0 : 1;
+    WriteDebugLog(LOG_GUI, L"task susceptible for closing exename %s run %d issystem? %d haswind? %d kill %d",
+                  row->exeName, (int)row->running, (int)row->system, (int)row->hasWindow, close);
+    if (!close || !row->running || !row->hasWindow || row->system || !row->window) continue;
+    WriteDebugLog(LOG_GUI, L"this task will be closed title: %s UsedMem: %d", row->exeName,
+                  (int)GetProcessHeapUsage(row->processId));
+    // Held before the window goes, so the end of the process can be awaited.
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, row->processId);
+    WmCloseWindow(row->window);
+    if (process) closed[closedCount++] = process;
+  }
+  // Closed programs give their memory back only as they end.
+  WaitForClosed(closed, closedCount);
+  for (int i = 0; i < closedCount; i++) CloseHandle(closed[i]);
+
+  double after = MemoryInUse();
+  WriteDebugLog(LOG_GUI, L"memusage after closing all apps %f", after);
+  double freed = before - after;
+  if (freed < 0) freed = 0;
+  WriteDebugLog(LOG_GUI, L"mem freed %.3f", freed);
+
+  WCHAR report[255];
+  WCHAR lead[LOCALISED_STRING_MAX + 1];
+  StringCchCopyW(lead, ARRAYSIZE(lead), GetLocalisedString(&g_Strings, L"String44VT", LOCALISED_STRING_MAX));
+  StringCchPrintfW(report, ARRAYSIZE(report), L"%s %.3f", lead, freed);
+  StringCchCatW(report, ARRAYSIZE(report), GetLocalisedString(&g_Strings, L"String45VT", LOCALISED_STRING_MAX));
+  WriteDebugLog(LOG_GUI, L"report %s", report);
+  MessageBoxW(g_Main.window, report, L"Vantora", MB_OK | MB_ICONEXCLAMATION);
+
+  if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
+  GetProcessList();
+  SetupPageRows(PAGE_TASKS);
+  LayoutPage(PAGE_TASKS, false);
+  WmSetWaitCursor(FALSE);
+}

@@ -1,0 +1,84 @@
+// The registry tweaks of the display, storage and companions pages: one catalogue of every system
+// value they change, the first-run copies of those values, the revert, and the reset offer at exit.
+#pragma once
+#include <windows.h>
+
+// The glyph cache limits of the display page's slider, levels 0..3.
+#define GLYPH_CACHE_LEVELS 4
+extern const DWORD g_GlyphCacheLimits[GLYPH_CACHE_LEVELS];
+// The level whose limit is nearest (the lower one on a tie); 0 below the table, 3 above it.
+int GlyphCacheLevelOf(DWORD limit);
+
+// One tweaked value. DWORD rows use the *Dword fields, string rows (REG_SZ) the *Text fields.
+struct TweakValue {
+  HKEY root;
+  LPCWSTR key;
+  LPCWSTR value;           // NULL: the key's unnamed default value
+  DWORD type;              // REG_DWORD or REG_SZ
+  DWORD activeDword, inactiveDword;
+  LPCWSTR activeText, inactiveText;
+  LPCWSTR savedName;       // its first-run copy under the product key; NULL when none is kept
+  DWORD defaultDword;      // what is used when the value is absent
+  LPCWSTR defaultText;
+};
+
+// Rows of the catalogue. The ones up to TWEAK_SAVED_COUNT have a first-run copy, in the order the
+// copies are made and written back.
+enum TweakRow {
+  TWEAK_GLYPH_LIMIT,
+  TWEAK_ANIMATE,
+  TWEAK_FS_ENABLE_CACHE,
+  TWEAK_FS_CACHE_SIZE,
+  TWEAK_REPL_CACHE_SIZE,
+  TWEAK_BROWSER_CACHE_LIMIT,
+  TWEAK_BROWSER_CACHE_FOLDER,
+  TWEAK_CAB_COMMAND,
+  TWEAK_POWER_ASYNCMAC,
+  TWEAK_POWER_IRSIR,
+  TWEAK_POWER_PPTP,
+  TWEAK_POWER_L2TP,
+  TWEAK_SAVED_COUNT,
+  TWEAK_TEMP_TO_STORAGE = TWEAK_SAVED_COUNT,
+  TWEAK_QUITLET_FLAG,
+  TWEAK_GAUGELET_FLAG,
+  TWEAK_ROW_COUNT,
+};
+
+extern const TweakValue g_Tweaks[TWEAK_ROW_COUNT];
+
+// Marker under the product key: 1 once the first-run copies exist.
+#define DEFAULT_REGISTRY_SAVED L"DefaultRegistrySaved"
+// Under the product key, one byte per saved row: 0 when the system value existed at first run, else
+// 1 + the number of leading parts of its key path that existed. Lets the revert make an absent value
+// (and the keys a tweak created) absent again.
+#define DEFAULT_REGISTRY_ABSENT L"DefaultRegistryAbsent"
+
+// Start-up: saves the system's own values once, on the program's first run.
+void LoadDefaultRegistryInfo(void);
+// Writes the first-run values back, resets the companion flags, clears the task database.
+void RevertToDefaultRegistryKeys(void);
+// The "restore original settings" row of the first page: asks, reverts, sets up every page again.
+void RevertDefaultsCommand(void);
+
+// Display page: the glyph cache minus (item 4) and plus (item 7) controls.
+void StepGlyphCacheLimit(int item, bool up);
+// Display page: the animation toggle (item 10).
+void ToggleWindowAnimation(int item);
+// Storage page toggle rows; row is the absolute row (visible row + scroll offset).
+void SetStorageTweak(int item, int row, bool *redraw);
+// Companions page rows 0..2 (row 2: network power management).
+void SetCompanionTweak(int item, int row, bool *redraw);
+void ToggleNetworkPowerManagement(void);
+
+// True after any change that takes effect only after a soft reset.
+bool NeedsReset(void);
+// Leaving the program from its first page: after a change, offers the soft reset (flushes the
+// registry, then resets the device).
+void ExitWithResetOffer(void);
+
+// States the pages show, read from the registry when a page is set up.
+int GetGlyphCacheLevel(void);           // 0..3
+bool GetDisplayAnimationActive(void);   // active: animation switched off
+bool GetStorageRowActive(int row);      // rows 0..6 of the storage page
+bool GetCompanionRowActive(int row);    // rows 0..2 of the companions page
+bool StorageRowHasState(int row);
