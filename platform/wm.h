@@ -104,7 +104,9 @@ HWND WmGetDesktopWindow(void);
 BOOL WmSystemParametersInfo(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 
 #define IOCTL_HAL_REBOOT 0x0101003C
-// Hardware abstraction layer control codes; the reboot code asks the device for a soft reset.
+// Hardware abstraction layer control codes; the reboot code asks the device for a soft reset. Once the
+// device accepts it the call does not return: every program ends. Should the device not end the caller
+// within 20 seconds, the reset did not happen: FALSE (ERROR_TIMEOUT).
 BOOL KernelIoControl(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned);
 
 // A device-absolute path ("\VT.gui.txt", rooted at the device's root folder) as the file system needs

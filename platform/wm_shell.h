@@ -123,7 +123,9 @@ typedef struct STORE_INFORMATION {
   DWORD dwFreeSize;
 } STORE_INFORMATION, *LPSTORE_INFORMATION;
 
-// Size and free space of the device's root volume in bytes (each capped at 4 GB - 1).
+// The device's object store in bytes: its size is the device profile's (64 MB when unset); in use are
+// the files of the device's own folders, storage cards and the emulator's system folders (the
+// handheld's ROM) left out. The one store figure of the layer.
 BOOL GetStoreInformation(LPSTORE_INFORMATION info);
 
 // ---- Tap-and-hold ----------------------------------------------------------------------------------

@@ -87,8 +87,9 @@ void BuildTaskList(QuitletTaskList *list) {
   if (snapshot == INVALID_HANDLE_VALUE) return;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && scan->count < kMaxProcesses;
-       more = Process32NextW(snapshot, &entry)) {
+  // The emulator's own processes are none of the handheld's.
+  for (BOOL more = WmProcess32First(snapshot, &entry); more && scan->count < kMaxProcesses;
+       more = WmProcess32Next(snapshot, &entry)) {
     if (IsProtectedProgram(entry.szExeFile)) continue;
     ProcessRow &row = scan->rows[scan->count++];
     row.processId = entry.th32ProcessID;

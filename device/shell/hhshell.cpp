@@ -1,11 +1,14 @@
 // The emulated handheld's shell: the taskbar across the top of the screen (Start, the foreground
 // window's title, a clock, the smart-minimise button) and the Today screen behind every program.
-// At boot it starts the StartUp folder's shortcuts; the off key (223) puts the device to sleep.
-//   hhshell [-nostartup]
+// At boot it starts the StartUp folder's shortcuts; the off key (223) puts the device to sleep; Start
+// (or the Windows key) opens the Start menu (startmenu.cpp).
+//   \Windows\shell32.exe [-nostartup]   (the device installs and starts it under that name)
 #include <windows.h>
 #include <shellapi.h>
 #include <strsafe.h>
 #include "device_profile.h"
+#include "devicekit.h"
+#include "startmenu.h"
 #include "wm.h"
 #include "wm_shell.h"
 
@@ -33,22 +36,8 @@ void MeasureScreen() {
   g_Shell.barHeight = WmBarHeight();
 }
 
-void FillGradient(HDC dc, const RECT &rc, COLORREF top, COLORREF bottom) {
-  int h = rc.bottom - rc.top;
-  for (int y = 0; y < h; y++) {
-    int r = GetRValue(top) + (GetRValue(bottom) - GetRValue(top)) * y / (h ? h : 1);
-    int g = GetGValue(top) + (GetGValue(bottom) - GetGValue(top)) * y / (h ? h : 1);
-    int b = GetBValue(top) + (GetBValue(bottom) - GetBValue(top)) * y / (h ? h : 1);
-    RECT line = {rc.left, rc.top + y, rc.right, rc.top + y + 1};
-    HBRUSH brush = CreateSolidBrush(RGB(r, g, b));
-    FillRect(dc, &line, brush);
-    DeleteObject(brush);
-  }
-}
-
 void DrawLabel(HDC dc, LPCWSTR text, RECT rc, int height, int weight, COLORREF colour, UINT flags) {
-  HFONT font = CreateFontW(-height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0,
-                           L"Tahoma");
+  HFONT font = CreateDeviceFont(height, weight);
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour);
@@ -175,10 +164,13 @@ LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         SetCapture(hwnd);
         InvalidateRect(hwnd, NULL, FALSE);
       } else if (pt.x < g_Shell.barHeight + g_Shell.barHeight / 4) {
-        SetForegroundWindow(g_Shell.today);
+        PostMessageW(hwnd, WM_START_MENU, 0, 0);
       }
       return 0;
     }
+    case WM_START_MENU:
+      ShowStartMenu(hwnd, g_Shell.today, g_Shell.barHeight);
+      return 0;
     case WM_LBUTTONUP:
       if (g_Shell.minimisePressed) {
         POINT pt = {(short)LOWORD(lp), (short)HIWORD(lp)};
@@ -306,31 +298,15 @@ LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp) {
       if (up) GoToSleep();
       return 1;
     }
+    if (key->vkCode == VK_LWIN || key->vkCode == VK_RWIN) {
+      if (up) PostMessageW(g_Shell.taskbar, WM_START_MENU, 0, 0);
+      return 1;
+    }
   }
   return CallNextHookEx(g_Shell.keyHook, code, wp, lp);
 }
 
 // ---- StartUp ----
-
-// Starts one command line of a shortcut: a program (quoted when it holds spaces) and its arguments.
-void StartCommand(const WCHAR *command, const WCHAR *folder) {
-  WCHAR program[MAX_PATH] = L"", path[MAX_PATH];
-  const WCHAR *args = L"";
-  while (*command == L' ') command++;
-  if (*command == L'"') {
-    const WCHAR *close = wcschr(command + 1, L'"');
-    if (!close) return;
-    StringCchCopyNW(program, MAX_PATH, command + 1, close - command - 1);
-    args = close + 1;
-  } else {
-    const WCHAR *space = wcschr(command, L' ');
-    StringCchCopyNW(program, MAX_PATH, command, space ? (size_t)(space - command) : wcslen(command));
-    args = space ? space : L"";
-  }
-  while (*args == L' ') args++;
-  if (!program[0] || !WmDevicePath(program, path, MAX_PATH)) return;
-  ShellExecuteW(NULL, NULL, path, args[0] ? args : NULL, folder, SW_SHOWNORMAL);
-}
 
 // Every shortcut of the StartUp folder, once per boot; other files there are opened as they are.
 void RunStartupFolder() {
@@ -346,7 +322,7 @@ void RunStartupFolder() {
     if (FAILED(StringCchPrintfW(file, MAX_PATH, L"%s\\%s", folder, fd.cFileName))) continue;
     const WCHAR *dot = wcsrchr(fd.cFileName, L'.');
     if (dot && !lstrcmpiW(dot, L".lnk")) {
-      if (SHGetShortcutTarget(file, target, MAX_PATH)) StartCommand(target, folder);
+      if (SHGetShortcutTarget(file, target, MAX_PATH)) RunCommandLine(target, folder);
     } else if (!lstrcmpiW(fd.cFileName, L"desktop.ini")) {
       continue;
     } else {
