@@ -80,7 +80,8 @@ HWND WmCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
 // the desktop draws nothing of it. This shows it through a top-level surface of its own program that
 // follows the child's place and visibility, stays above the parent and lets taps through. The child
 // must paint on request into a given device context (WM_PRINTCLIENT, wParam the HDC); its own
-// WM_PAINT still comes and is passed on. FALSE when the parent is this program's or none.
+// WM_PAINT still comes and is passed on. Magenta RGB(255, 0, 255) that it paints shows what lies
+// under it. FALSE when the parent is this program's or none.
 BOOL WmShowChildOfOtherProgram(HWND child);
 // The screen less the taskbar at its top.
 BOOL WmGetWorkArea(RECT *rc);
