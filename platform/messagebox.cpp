@@ -8,6 +8,7 @@ namespace {
 
 const WCHAR kDesktopProcProp[] = L"WmBoxDesktopProc";
 const int kTextId = 0xFFFF;  // the box's static text
+const int kIconId = 1088;    // and its icon
 
 // Only one message box at a time per thread is being opened; a box asked for from another thread
 // has its own hook.
@@ -25,6 +26,18 @@ RECT ChildRect(HWND parent, HWND child) {
   GetWindowRect(child, &rc);
   MapWindowPoints(NULL, parent, (POINT *)&rc, 2);
   return rc;
+}
+
+// Moves the controls that start below the text's bottom edge (the buttons); the icon beside the text
+// stays where it is.
+void MoveControlsBelow(HWND box, int textBottom, int dx, int dy) {
+  HWND text = GetDlgItem(box, kTextId);
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == text) continue;
+    RECT rc = ChildRect(box, child);
+    if (rc.top < textBottom) continue;
+    SetWindowPos(child, NULL, rc.left + dx, rc.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 // Narrows the box by shrink pixels: the text wraps again (and grows taller), the controls below it
@@ -52,13 +65,28 @@ int NarrowBox(HWND box, int shrink) {
   int grow = (need.bottom - need.top) - (textRc.bottom - textRc.top);
   if (grow < 0) grow = 0;
   SetWindowPos(text, NULL, 0, 0, width, (textRc.bottom - textRc.top) + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (child == text) continue;
-    RECT rc = ChildRect(box, child);
-    if (rc.top < textRc.bottom) continue;  // the icon beside the text stays where it is
-    SetWindowPos(child, NULL, rc.left - shrink / 2, rc.top + grow, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  MoveControlsBelow(box, textRc.bottom, -shrink / 2, grow);
   return grow;
+}
+
+// A box taller than the work area even so: the text is cut short at its bottom so that the buttons
+// stay on the screen and the question can be answered.
+void ShortenBox(HWND box, int excess) {
+  HWND text = GetDlgItem(box, kTextId);
+  if (!text) return;
+  RECT textRc = ChildRect(box, text);
+  int height = textRc.bottom - textRc.top;
+  if (excess > height - 1) excess = height - 1;
+  SetWindowPos(text, NULL, 0, 0, textRc.right - textRc.left, height - excess,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  MoveControlsBelow(box, textRc.bottom, 0, -excess);
+  // The icon, centred beside the whole text, comes up to the text's first line.
+  HWND icon = GetDlgItem(box, kIconId);
+  if (icon) {
+    RECT iconRc = ChildRect(box, icon);
+    if (iconRc.bottom > textRc.bottom - excess)
+      SetWindowPos(icon, NULL, iconRc.left, textRc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void FitBox(HWND box) {
@@ -70,7 +98,10 @@ void FitBox(HWND box) {
     height += NarrowBox(box, width - workWidth);
     width = workWidth;
   }
-  if (height > workHeight) height = workHeight;
+  if (height > workHeight) {
+    ShortenBox(box, height - workHeight);
+    height = workHeight;
+  }
   // Keep the desktop's placement (centred on the owner or the screen) as far as the work area allows.
   int x = rc.left, y = rc.top;
   if (x + width > work.right) x = work.right - width;

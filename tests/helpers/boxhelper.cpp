@@ -1,9 +1,11 @@
 // A program that asks a question the way the suite's programs do (through the layer), for tests that look at message
 // boxes in the device:
 //   boxhelper owner|none [TEXT]   a full-screen main window, then a "Vantora" message box over it
-//                                 (owner) or without an owner (none); exits with the box's answer
+//                                 (owner) or without an owner (none); exits with the box's answer.
+//                                 TEXT "tall" asks with forty lines, more than any screen holds.
 #include <windows.h>
 #include <shellapi.h>
+#include <strsafe.h>
 #include <wchar.h>
 #include "wm.h"
 
@@ -22,6 +24,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   const wchar_t *text = argc > 2 ? argv[2]
                                  : L"All running applications will be closed now and the memory they use given back to "
                                    L"the device. Unsaved work in them is lost. Do you want to close all applications?";
+  wchar_t tall[40 * 12 + 1] = L"";
+  if (!wcscmp(text, L"tall")) {
+    for (int i = 1; i <= 40; i++) StringCchPrintfW(tall + lstrlenW(tall), ARRAYSIZE(tall) - lstrlenW(tall), L"Line %d\n", i);
+    text = tall;
+  }
   WNDCLASSW wc = {};
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance;

@@ -33,9 +33,9 @@ std::wstring Describe(const RECT &rc) {
 
 }  // namespace
 
-// A question with a long text, over the program's window and without an owner, and a short one: every
-// box lies inside the work area (the taskbar stays visible), its text, icon and buttons inside the box,
-// the text above the buttons, and the answer given reaches the program.
+// A question with a long text, over the program's window and without an owner, a short one and one
+// taller than the screen: every box lies inside the work area (the taskbar stays visible), its text,
+// icon and buttons inside the box, the text above the buttons, and the answer given reaches the program.
 TEST(MessageBoxTest, EveryBoxLiesInsideTheScreenWithItsTextAndButtons) {
   const wchar_t *longText =
       L"All running applications will be closed now and the memory they use given back to the device. "
@@ -43,7 +43,7 @@ TEST(MessageBoxTest, EveryBoxLiesInsideTheScreenWithItsTextAndButtons) {
   struct Case {
     const wchar_t *owner;
     const wchar_t *text;
-  } cases[] = {{L"none", longText}, {L"owner", longText}, {L"owner", L"Close it?"}};
+  } cases[] = {{L"none", longText}, {L"owner", longText}, {L"owner", L"Close it?"}, {L"none", L"tall"}};
   RECT work;
   ASSERT_TRUE(WmGetWorkArea(&work));
   for (const Case &c : cases) {
@@ -62,7 +62,9 @@ TEST(MessageBoxTest, EveryBoxLiesInsideTheScreenWithItsTextAndButtons) {
     ASSERT_TRUE(text && yes && no);
     WCHAR shown[512] = L"";
     GetWindowTextW(text, shown, ARRAYSIZE(shown));
-    EXPECT_STREQ(c.text, shown);
+    if (lstrcmpW(c.text, L"tall")) {
+      EXPECT_STREQ(c.text, shown);
+    }
     RECT textRc, yesRc, noRc;
     GetWindowRect(text, &textRc);
     GetWindowRect(yes, &yesRc);
