@@ -94,6 +94,9 @@ void WmSetWaitCursor(BOOL wait);
 BOOL WmSetForegroundWindow(HWND hwnd);
 // The shell's desktop window: the Today screen of the device (0 when the shell is not running).
 HWND WmGetDesktopWindow(void);
+// MessageBoxW whose box lies inside the work area, with or without an owner: a box the desktop lays
+// out wider than the handheld's screen is narrowed and its text wrapped again.
+int WmMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // ---- System ----------------------------------------------------------------------------------------
 

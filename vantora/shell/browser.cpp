@@ -471,8 +471,8 @@ static void ShowTaskRow(int index) {
 
 static void Warn(LPCWSTR key) {
   MessageBeep(MB_OK);
-  MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, key, LOCALISED_STRING_MAX), VANTORA_TITLE,
-              MB_ICONEXCLAMATION | MB_OK);
+  WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, key, LOCALISED_STRING_MAX), VANTORA_TITLE,
+               MB_ICONEXCLAMATION | MB_OK);
 }
 
 void AddProgramCommand(int control, bool *redraw) {

@@ -14,6 +14,7 @@
 #include "../tweaks/tweaks.h"
 #include "debuglog.h"
 #include "strings.h"
+#include "wm.h"
 
 // Task row parts (sub-elements) that act.
 #define TASK_DB_MARK 0
@@ -254,7 +255,7 @@ static bool ActivateRow(int page, int control, bool onIndicator, bool byKey) {
       }
       if (item == CLEAR_BROWSER_ITEM) {
         MessageBeep(MB_OK);
-        if (MessageBoxW(g_Main.window, Text(L"String56VT"), VANTORA_TITLE, MB_YESNO) == IDYES) {
+        if (WmMessageBox(g_Main.window, Text(L"String56VT"), VANTORA_TITLE, MB_YESNO) == IDYES) {
           WaitCursor wait;
           ClearBrowserFiles();
         }
