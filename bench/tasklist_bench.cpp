@@ -38,7 +38,7 @@ void Floor() {
   if (snapshot != INVALID_HANDLE_VALUE) {
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry)) {
     }
     CloseHandle(snapshot);
   }

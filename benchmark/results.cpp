@@ -77,7 +77,7 @@ void LoadSavedResult(int page) {
                  GetLocalisedString(&g_Strings, page == 2 ? L"String8BenchMark" : L"String7BenchMark",
                                     LOCALISED_STRING_MAX));
   WriteDebugLog(LOG_BENCHMARK, L"No saved result [%s]", text);
-  MessageBoxW(window, text, L"Vantora", MB_OK | MB_ICONINFORMATION);
+  WmMessageBox(window, text, L"Vantora", MB_OK | MB_ICONINFORMATION);
   // This runs on the page's worker: the window belongs to the main thread, which must close it.
   PostMessageW(window, WM_CLOSE, 0, 0);
 }

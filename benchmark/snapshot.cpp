@@ -207,5 +207,5 @@ void SaveScreenSnapshot(HWND window) {
                 written ? L"" : L" not written");
   WCHAR caption[LOCALISED_STRING_MAX + 1];
   StringCchCopyW(caption, ARRAYSIZE(caption), GetLocalisedString(&g_Strings, L"String12BenchMark", LOCALISED_STRING_MAX));
-  MessageBoxW(window, path, caption, MB_OK | MB_ICONINFORMATION);
+  WmMessageBox(window, path, caption, MB_OK | MB_ICONINFORMATION);
 }

@@ -149,7 +149,8 @@ BOOL WmShowChildOfOtherProgram(HWND child) {
   if (root && (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_TOPMOST)) exStyle |= WS_EX_TOPMOST;
   HWND surface = CreateWindowExW(exStyle, kSurfaceClass, L"", WS_POPUP, 0, 0, 0, 0, root, NULL, instance, NULL);
   if (!surface) return FALSE;
-  SetLayeredWindowAttributes(surface, 0, 255, LWA_ALPHA);
+  // Magenta that the child leaves lets what lies under it show (a rounded button's corners).
+  SetLayeredWindowAttributes(surface, RGB(255, 0, 255), 255, LWA_ALPHA | LWA_COLORKEY);
   ChildSurface *cs = (ChildSurface *)LocalAlloc(LPTR, sizeof(ChildSurface));
   if (!cs) {
     DestroyWindow(surface);

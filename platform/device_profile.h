@@ -17,3 +17,14 @@
 #define DEVICE_MENUBAR_CLASS L"menu_worker"
 #define DEVICE_SLEEP_CLASS L"HHSleep"             // the dark screen while the device sleeps
 #define DEVICE_SHOWN_WINDOW_PROP L"HHShownWindow" // taskbar property: the window the taskbar shows
+
+#define DEVICE_PROFILE_RAM L"RamMB"                               // REG_DWORD, program memory in MB (absent: 128)
+#define DEVICE_PROFILE_STORE L"StoreMB"                           // REG_DWORD, object store in MB (absent: 64)
+
+#include <windows.h>
+// The one reader of the profile's values (HKEY_LOCAL_MACHINE\DEVICE_PROFILE_KEY). Each fails (FALSE,
+// and an empty text) when the value is missing, of another type or does not fit; a text read is
+// always terminated inside the buffer (a list by two terminators). chars counts the buffer's WCHARs.
+BOOL ReadDeviceProfileDword(LPCWSTR name, DWORD *value);
+BOOL ReadDeviceProfileString(LPCWSTR name, LPWSTR text, DWORD chars);
+BOOL ReadDeviceProfileList(LPCWSTR name, LPWSTR list, DWORD chars);

@@ -1,11 +1,41 @@
 // Processes of the handheld over desktop Win32: access permissions, executable paths, memory figures.
 #include "wm_process.h"
 #include <psapi.h>
+#include "device_profile.h"
 
 namespace {
 // The handheld starts a thread with access to its own process only.
 DWORD g_Permissions = 1;
+
+// What the emulator runs to be a Windows system at all: never a program of the handheld.
+const LPCWSTR kInfrastructure[] = {
+    L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe", L"rpcss.exe",  L"svchost.exe",
+    L"wineboot.exe", L"winemenubuilder.exe", L"conhost.exe", L"start.exe", L"tabtip.exe", L"rundll32.exe",
+    L"mscorsvw.exe", L"dllhost.exe", L"lsass.exe", L"smss.exe", L"csrss.exe", L"wininit.exe",
+};
+
+BOOL SkipInfrastructure(HANDLE snapshot, PROCESSENTRY32W *entry, BOOL more) {
+  while (more && WmIsInfrastructureProcess(entry->szExeFile)) more = Process32NextW(snapshot, entry);
+  return more;
+}
 }  // namespace
+
+BOOL WmIsInfrastructureProcess(LPCWSTR exeName) {
+  if (!exeName) return FALSE;
+  for (size_t i = 0; i < ARRAYSIZE(kInfrastructure); i++)
+    if (!lstrcmpiW(exeName, kInfrastructure[i])) return TRUE;
+  return FALSE;
+}
+
+BOOL WmProcess32First(HANDLE snapshot, PROCESSENTRY32W *entry) {
+  if (!entry) return FALSE;
+  return SkipInfrastructure(snapshot, entry, Process32FirstW(snapshot, entry));
+}
+
+BOOL WmProcess32Next(HANDLE snapshot, PROCESSENTRY32W *entry) {
+  if (!entry) return FALSE;
+  return SkipInfrastructure(snapshot, entry, Process32NextW(snapshot, entry));
+}
 
 DWORD SetProcPermissions(DWORD newPermissions) {
   DWORD old = g_Permissions;
@@ -46,16 +76,27 @@ SIZE_T WmGetProcessHeapUsage(DWORD processId) {
   return used;
 }
 
-BOOL WmGetStoreInformation(ULONGLONG *storeSize, ULONGLONG *freeSize) {
-  if (storeSize) *storeSize = 0;
-  if (freeSize) *freeSize = 0;
-  WCHAR root[MAX_PATH] = L"C:";
-  DWORD len = GetEnvironmentVariableW(L"SystemDrive", root, ARRAYSIZE(root));
-  if (len != 2) lstrcpyW(root, L"C:");
-  lstrcatW(root, L"\\");
-  ULARGE_INTEGER available, total, totalFree;
-  if (!GetDiskFreeSpaceExW(root, &available, &total, &totalFree)) return FALSE;
-  if (storeSize) *storeSize = total.QuadPart;
-  if (freeSize) *freeSize = totalFree.QuadPart;
-  return TRUE;
+void WmGlobalMemoryStatus(LPMEMORYSTATUS status) {
+  if (!status) return;
+  DWORD ramMb = 0;
+  if (!ReadDeviceProfileDword(DEVICE_PROFILE_RAM, &ramMb) || ramMb == 0 || ramMb > 4095) ramMb = 128;
+  SIZE_T total = (SIZE_T)ramMb << 20, used = WM_SYSTEM_MEMORY_SHARE;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot != INVALID_HANDLE_VALUE) {
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry))
+      if (entry.th32ProcessID) used += WmGetProcessHeapUsage(entry.th32ProcessID);
+    CloseHandle(snapshot);
+  }
+  if (used > total) used = total;
+  const SIZE_T slot = 32u << 20;
+  SIZE_T own = WmGetProcessHeapUsage(GetCurrentProcessId());
+  ZeroMemory(status, sizeof(*status));
+  status->dwLength = sizeof(*status);
+  status->dwMemoryLoad = (DWORD)((ULONGLONG)used * 100 / total);
+  status->dwTotalPhys = total;
+  status->dwAvailPhys = total - used;
+  status->dwTotalVirtual = slot;
+  status->dwAvailVirtual = own < slot ? slot - own : 0;
 }

@@ -102,13 +102,7 @@ SRWLOCK g_EnumerationLock = SRWLOCK_INIT;
 // The card names of the device profile, in order; names that could not be a folder of the root are
 // left out.
 int ReadCardNames(WCHAR list[kCardListChars], const WCHAR *names[kMaxCards]) {
-  DWORD type = 0, size = (kCardListChars - 2) * sizeof(WCHAR);
-  ZeroMemory(list, kCardListChars * sizeof(WCHAR));
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-  LONG rc = RegQueryValueExW(key, DEVICE_PROFILE_CARDS, NULL, &type, (BYTE *)list, &size);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS || type != REG_MULTI_SZ) return 0;
+  if (!ReadDeviceProfileList(DEVICE_PROFILE_CARDS, list, kCardListChars)) return 0;
   int count = 0;
   for (WCHAR *name = list; *name && count < kMaxCards; name += lstrlenW(name) + 1) {
     if (wcspbrk(name, L"\\/:*?\"<>|") || !lstrcmpW(name, L".") || !lstrcmpW(name, L"..")) continue;
@@ -138,14 +132,7 @@ HANDLE FindCard(const WCHAR *name, LPWIN32_FIND_DATAW data) {
 
 // ---- Power ----
 
-bool ReadProfileDword(LPCWSTR name, DWORD *value) {
-  DWORD type = 0, size = sizeof(*value);
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  LONG rc = RegQueryValueExW(key, name, NULL, &type, (BYTE *)value, &size);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(*value);
-}
+bool ReadProfileDword(LPCWSTR name, DWORD *value) { return ReadDeviceProfileDword(name, value) != FALSE; }
 
 void FillPowerStatus(SYSTEM_POWER_STATUS_EX2 *s) {
   ZeroMemory(s, sizeof(*s));
@@ -175,6 +162,49 @@ void FillPowerStatus(SYSTEM_POWER_STATUS_EX2 *s) {
     s->BatteryFlag = BATTERY_FLAG_UNKNOWN;
     s->BatteryLifePercent = BATTERY_PERCENTAGE_UNKNOWN;
   }
+}
+
+// ---- Object store ----
+
+// The emulator's own system files, where a handheld has its ROM: not in the store.
+const LPCWSTR kRomFolders[] = {L"windows\\system32", L"windows\\syswow64", L"windows\\winsxs",
+                               L"windows\\globalization", L"windows\\resources", L"windows\\twain_32",
+                               L"windows\\twain_64", L"windows\\Microsoft.NET"};
+
+struct StoreWalk {
+  WCHAR cardList[kCardListChars];
+  const WCHAR *cards[kMaxCards];
+  int cardCount;
+};
+
+// Bytes of the files below a folder; relative is its path below the device's root ("" for the root).
+ULONGLONG FilesBytes(const WCHAR *folder, const WCHAR *relative, const StoreWalk *walk) {
+  WCHAR pattern[MAX_PATH];
+  if (FAILED(StringCchPrintfW(pattern, MAX_PATH, L"%s\\*", folder))) return 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(pattern, &fd);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  ULONGLONG bytes = 0;
+  do {
+    if (!lstrcmpW(fd.cFileName, L".") || !lstrcmpW(fd.cFileName, L"..")) continue;
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      bytes += ((ULONGLONG)fd.nFileSizeHigh << 32) | fd.nFileSizeLow;
+      continue;
+    }
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+    WCHAR path[MAX_PATH], below[MAX_PATH];
+    if (FAILED(StringCchPrintfW(path, MAX_PATH, L"%s\\%s", folder, fd.cFileName))) continue;
+    if (FAILED(StringCchPrintfW(below, MAX_PATH, relative ? L"%s\\%s" : L"%s%s", relative ? relative : L"",
+                                fd.cFileName)))
+      continue;
+    bool skip = false;
+    // Cards are storage of their own.
+    for (int i = 0; !relative && i < walk->cardCount && !skip; i++) skip = !lstrcmpiW(fd.cFileName, walk->cards[i]);
+    for (size_t i = 0; i < ARRAYSIZE(kRomFolders) && !skip; i++) skip = !lstrcmpiW(below, kRomFolders[i]);
+    if (!skip) bytes += FilesBytes(path, below, walk);
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+  return bytes;
 }
 
 }  // namespace
@@ -333,18 +363,17 @@ BOOL GetStoreInformation(LPSTORE_INFORMATION info) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  DWORD storeMb = 0;
+  if (!ReadDeviceProfileDword(DEVICE_PROFILE_STORE, &storeMb) || storeMb == 0 || storeMb > 4095) storeMb = 64;
   WCHAR root[MAX_PATH];
-  ULARGE_INTEGER callerFree, total, totalFree;
-  if (!WmDevicePath(L"\\", root, MAX_PATH) || !GetDiskFreeSpaceExW(root, &callerFree, &total, &totalFree))
-    return FALSE;
-  // A host volume may be far larger than any object store: cap the size and keep the share in use,
-  // so the store reads neither full nor empty.
-  if (total.QuadPart <= 0xFFFFFFFFull) {
-    info->dwStoreSize = (DWORD)total.QuadPart;
-    info->dwFreeSize = (DWORD)(totalFree.QuadPart < total.QuadPart ? totalFree.QuadPart : total.QuadPart);
-  } else {
-    info->dwStoreSize = 0xFFFFFFFF;
-    info->dwFreeSize = (DWORD)((double)totalFree.QuadPart / (double)total.QuadPart * 4294967295.0);
-  }
+  if (!WmDevicePath(L"\\", root, MAX_PATH)) return FALSE;
+  int rootLength = lstrlenW(root);
+  if (rootLength && root[rootLength - 1] == L'\\') root[--rootLength] = 0;
+  StoreWalk walk = {};
+  walk.cardCount = ReadCardNames(walk.cardList, walk.cards);
+  ULONGLONG used = FilesBytes(root, NULL, &walk);
+  ULONGLONG size = (ULONGLONG)storeMb << 20;
+  info->dwStoreSize = (DWORD)size;
+  info->dwFreeSize = used < size ? (DWORD)(size - used) : 0;
   return TRUE;
 }

@@ -6,20 +6,11 @@
 
 namespace {
 
+const DWORD kResetWaitMs = 20000;
+
 BOOL ReadProfileString(LPCWSTR name, PVOID out, UINT outBytes) {
   if (!out || outBytes < sizeof(WCHAR)) return FALSE;
-  WCHAR *text = (WCHAR *)out;
-  DWORD chars = outBytes / sizeof(WCHAR);
-  text[0] = 0;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return FALSE;
-  WCHAR value[256] = L"";
-  DWORD type = 0, size = sizeof(value) - sizeof(WCHAR);
-  LONG rc = RegQueryValueExW(key, name, NULL, &type, (BYTE *)value, &size);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS || type != REG_SZ) return FALSE;
-  value[size / sizeof(WCHAR)] = 0;
-  return SUCCEEDED(StringCchCopyW(text, chars, value));
+  return ReadDeviceProfileString(name, (WCHAR *)out, outBytes / sizeof(WCHAR));
 }
 
 }  // namespace
@@ -47,7 +38,16 @@ BOOL KernelIoControl(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outS
     RegFlushKey(key);
     RegCloseKey(key);
   }
-  return ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0);
+  if (!ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0)) return FALSE;
+  // The device ends every program, this one too, moments after it accepted the reset: callers rely
+  // on never running on. A device that has not done so after a while did not reset; the request goes.
+  Sleep(kResetWaitMs);
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    RegDeleteValueW(key, DEVICE_PROFILE_REBOOT);
+    RegCloseKey(key);
+  }
+  SetLastError(ERROR_TIMEOUT);
+  return FALSE;
 }
 
 BOOL WmDevicePath(LPCWSTR path, LPWSTR out, size_t outChars) {

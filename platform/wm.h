@@ -80,7 +80,8 @@ HWND WmCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
 // the desktop draws nothing of it. This shows it through a top-level surface of its own program that
 // follows the child's place and visibility, stays above the parent and lets taps through. The child
 // must paint on request into a given device context (WM_PRINTCLIENT, wParam the HDC); its own
-// WM_PAINT still comes and is passed on. FALSE when the parent is this program's or none.
+// WM_PAINT still comes and is passed on. Magenta RGB(255, 0, 255) that it paints shows what lies
+// under it. FALSE when the parent is this program's or none.
 BOOL WmShowChildOfOtherProgram(HWND child);
 // The screen less the taskbar at its top.
 BOOL WmGetWorkArea(RECT *rc);
@@ -93,6 +94,9 @@ void WmSetWaitCursor(BOOL wait);
 BOOL WmSetForegroundWindow(HWND hwnd);
 // The shell's desktop window: the Today screen of the device (0 when the shell is not running).
 HWND WmGetDesktopWindow(void);
+// MessageBoxW whose box lies inside the work area, with or without an owner: a box the desktop lays
+// out wider than the handheld's screen is narrowed and its text wrapped again.
+int WmMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // ---- System ----------------------------------------------------------------------------------------
 
@@ -103,7 +107,9 @@ HWND WmGetDesktopWindow(void);
 BOOL WmSystemParametersInfo(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 
 #define IOCTL_HAL_REBOOT 0x0101003C
-// Hardware abstraction layer control codes; the reboot code asks the device for a soft reset.
+// Hardware abstraction layer control codes; the reboot code asks the device for a soft reset. Once the
+// device accepts it the call does not return: every program ends. Should the device not end the caller
+// within 20 seconds, the reset did not happen: FALSE (ERROR_TIMEOUT).
 BOOL KernelIoControl(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned);
 
 // A device-absolute path ("\VT.gui.txt", rooted at the device's root folder) as the file system needs

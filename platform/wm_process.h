@@ -2,6 +2,7 @@
 // handheld's kernel over desktop Win32.
 #pragma once
 #include <windows.h>
+#include <tlhelp32.h>
 
 // ---- Thread priority levels ------------------------------------------------------------------------
 
@@ -33,6 +34,17 @@ DWORD GetCurrentPermissions(void);
 // cannot be read or does not fit.
 DWORD WmGetModuleFileName(HANDLE process, LPWSTR path, DWORD chars);
 
+// ---- The device's processes -----------------------------------------------------------------------
+
+// The processes of the device as its programs see them, over a TH32CS_SNAPPROCESS snapshot: as
+// Process32FirstW / Process32NextW, less the emulator's own infrastructure (its desktop, services,
+// device, plug-and-play, RPC and service-host processes and the like), which are no programs of the
+// handheld. Every program of the suite lists processes through these.
+BOOL WmProcess32First(HANDLE snapshot, PROCESSENTRY32W *entry);
+BOOL WmProcess32Next(HANDLE snapshot, PROCESSENTRY32W *entry);
+// TRUE for the executable name (no folder, any case) of one of those infrastructure processes.
+BOOL WmIsInfrastructureProcess(LPCWSTR exeName);
+
 // ---- Memory ----------------------------------------------------------------------------------------
 
 // Heap use of a process in bytes, 0 when it cannot be measured. The host cannot list another
@@ -42,9 +54,13 @@ DWORD WmGetModuleFileName(HANDLE process, LPWSTR path, DWORD chars);
 // falling when it frees, which is what the callers compare. No block limit applies.
 SIZE_T WmGetProcessHeapUsage(DWORD processId);
 
-// The object store of the device: its root drive. 64-bit, since a host drive exceeds the handheld's
-// 32-bit fields.
-BOOL WmGetStoreInformation(ULONGLONG *storeSize, ULONGLONG *freeSize);
+// Program memory of the device, as the handheld's GlobalMemoryStatus gives it: the total is the
+// device profile's RAM; in use is what the device's processes take (the private bytes of every process
+// the device lists) plus a fixed share for the system itself, never more than the total. Virtual
+// figures are the caller's 32 MB slot. The object store is GetStoreInformation (wm_shell.h).
+void WmGlobalMemoryStatus(LPMEMORYSTATUS status);
+// The memory the device keeps for its own system, counted as in use (bytes).
+#define WM_SYSTEM_MEMORY_SHARE (12u << 20)
 
 // ---- Top-level windows ------------------------------------------------------------------------------
 

@@ -123,5 +123,43 @@ typedef struct STORE_INFORMATION {
   DWORD dwFreeSize;
 } STORE_INFORMATION, *LPSTORE_INFORMATION;
 
-// Size and free space of the device's root volume in bytes (each capped at 4 GB - 1).
+// The device's object store in bytes: its size is the device profile's (64 MB when unset); in use are
+// the files of the device's own folders, storage cards and the emulator's system folders (the
+// handheld's ROM) left out. The one store figure of the layer.
 BOOL GetStoreInformation(LPSTORE_INFORMATION info);
+
+// ---- Tap-and-hold ----------------------------------------------------------------------------------
+
+#ifndef SHRG_RETURNCMD
+#define SHRG_RETURNCMD 0x00000001
+#define SHRG_NOTIFYPARENT 0x00000002
+#define SHRG_LONGDELAY 0x00000008
+#define SHRG_NOANIMATION 0x00000010
+#endif
+#ifndef GN_CONTEXTMENU
+#define GN_CONTEXTMENU 1000
+#endif
+// How long the stylus must stay down and still for a tap-and-hold, and how far it may wander (at
+// layout factor 1) meanwhile.
+#define WM_HOLD_TIME_MS 650
+#define WM_HOLD_LONG_TIME_MS 1100
+#define WM_HOLD_SLOP 4
+
+typedef struct tagSHRGI {
+  DWORD cbSize;
+  HWND hwndClient;
+  POINT ptDown;  // client coordinates of hwndClient
+  DWORD dwFlags;
+} SHRGINFO, *PSHRGINFO;
+
+// Called right after the stylus went down on hwndClient (which this call captures for its duration):
+// waits while the stylus stays down and still. Held for the hold time: GN_CONTEXTMENU with
+// SHRG_RETURNCMD; with SHRG_NOTIFYPARENT the parent gets a WM_NOTIFY (NMRGINFO, code GN_CONTEXTMENU)
+// and 1 is returned. Lifted or moved first: 0, and the stylus messages stay queued for the window.
+// A ring of dots fills around the point while the stylus is held, unless SHRG_NOANIMATION.
+typedef struct tagNMRGINFO {
+  NMHDR hdr;
+  POINT ptAction;  // screen coordinates
+  DWORD dwItemSpec;
+} NMRGINFO, *PNMRGINFO;
+DWORD SHRecognizeGesture(SHRGINFO *shrg);

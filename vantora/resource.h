@@ -11,3 +11,10 @@
 
 #define IDM_OK 30003
 #define IDM_MENU 30005
+
+// The program browser's soft keys.
+#define IDR_BROWSER_MENUBAR 109
+#define IDS_BROWSER_SAVE 107
+#define IDS_BROWSER_CANCEL 108
+#define IDM_BROWSER_SAVE 30001
+#define IDM_BROWSER_CANCEL 30002

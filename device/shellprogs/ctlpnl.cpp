@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <strsafe.h>
+#include "wm_process.h"
 #include "wm_shell.h"
 #include "shellwindow.h"
 
@@ -97,7 +98,7 @@ void DescribeApplet(int applet, int tab, WCHAR *text, int chars) {
     case 3: {
       MEMORYSTATUS memory = {};
       memory.dwLength = sizeof(memory);
-      GlobalMemoryStatus(&memory);
+      WmGlobalMemoryStatus(&memory);
       STORE_INFORMATION store = {};
       GetStoreInformation(&store);
       AppendLine(text, chars, L"Program memory: %lu MB of %lu MB in use",

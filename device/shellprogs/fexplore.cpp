@@ -116,15 +116,7 @@ LRESULT CALLBACK ExplorerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
   WCHAR start[MAX_PATH] = L"";
-  if (cmdLine) {
-    while (*cmdLine == L' ') cmdLine++;
-    StringCchCopyW(start, MAX_PATH, cmdLine);
-    int n = lstrlenW(start);
-    if (n >= 2 && start[0] == L'"' && start[n - 1] == L'"') {
-      start[n - 1] = 0;
-      MoveMemory(start, start + 1, n * sizeof(WCHAR));
-    }
-  }
+  TakeWholeArgument(cmdLine, start, MAX_PATH);
   WCHAR folder[MAX_PATH] = L"";
   if (start[0]) WmDevicePath(start, folder, MAX_PATH);
   DWORD attrs = folder[0] ? GetFileAttributesW(folder) : INVALID_FILE_ATTRIBUTES;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <strsafe.h>
 #include "device_profile.h"
+#include "devicekit.h"
 #include "shellwindow.h"
 
 namespace {
@@ -14,24 +15,8 @@ HWND g_Text;
 HFONT g_Font;
 
 bool OnHostDisplay() {
-  DWORD value = 0, size = sizeof(value), type = 0;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  LONG rc = RegQueryValueExW(key, DEVICE_PROFILE_HOST_DISPLAY, NULL, &type, (BYTE *)&value, &size);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS && type == REG_DWORD && value == 1;
-}
-
-// The argument without surrounding quotes or blanks.
-void TakeArgument(LPCWSTR cmd, WCHAR *out, int outChars) {
-  while (*cmd == L' ') cmd++;
-  StringCchCopyW(out, outChars, cmd);
-  int n = lstrlenW(out);
-  while (n > 0 && out[n - 1] == L' ') out[--n] = 0;
-  if (n >= 2 && out[0] == L'"' && out[n - 1] == L'"') {
-    out[n - 1] = 0;
-    MoveMemory(out, out + 1, n * sizeof(WCHAR));
-  }
+  DWORD value = 0;
+  return ReadDeviceProfileDword(DEVICE_PROFILE_HOST_DISPLAY, &value) && value == 1;
 }
 
 bool OpenOnHost(LPCWSTR target) {
@@ -171,7 +156,7 @@ LRESULT CALLBACK BrowserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int show) {
   WCHAR target[MAX_PATH * 2] = L"";
-  TakeArgument(cmdLine ? cmdLine : L"", target, ARRAYSIZE(target));
+  TakeWholeArgument(cmdLine, target, ARRAYSIZE(target));
   if (target[0] && OnHostDisplay()) return OpenOnHost(target) ? 0 : 1;
 
   WCHAR path[MAX_PATH] = L"";

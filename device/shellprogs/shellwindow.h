@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include "wm.h"
+#include "devicekit.h"
 
 inline void FitToWorkArea(HWND hwnd) {
   RECT work;
@@ -11,10 +12,7 @@ inline void FitToWorkArea(HWND hwnd) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-inline HFONT ShellProgramFont(void) {
-  return CreateFontW(-(WmBarHeight() * 9 / 20), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                     ANTIALIASED_QUALITY, 0, L"Tahoma");
-}
+inline HFONT ShellProgramFont(void) { return CreateDeviceFont(WmBarHeight() * 9 / 20, FW_NORMAL); }
 
 // What every shell program's window does alike: follow the work area, hand the focus to its one
 // control, end the program when it goes.

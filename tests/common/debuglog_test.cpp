@@ -1,4 +1,5 @@
 #include "debuglog.h"
+#include "device_profile.h"
 #include "testsupport.h"
 
 namespace {
@@ -104,7 +105,12 @@ TEST_F(DebugLogTest, DeviceInfoHeaderIsOneBlock) {
   std::vector<std::wstring> lines = ReadLogLines(L"C:\\VT.txt");
   ASSERT_EQ(1u, lines.size());  // line feeds inside the one message, one CRLF at its end
   std::wstring block = lines[0];
-  EXPECT_EQ(0u, block.find(L"-----------------\nDevice name [Reference Handheld RH-480]\nOS version "));
+  // The device's name is the OEM string of the profile it was made from.
+  WCHAR oem[255] = {};
+  DWORD size = sizeof(oem);
+  ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_OEM, RRF_RT_REG_SZ,
+                                        NULL, oem, &size));
+  EXPECT_EQ(0u, block.find(std::wstring(L"-----------------\nDevice name [") + oem + L"]\nOS version ")) << block;
   std::wstring screen = L"\nScreen size: " + std::to_wstring(ScreenWidth()) + L"x" +
                         std::to_wstring(ScreenHeight()) + L"\n-----------------";
   EXPECT_NE(std::wstring::npos, block.find(screen)) << block;

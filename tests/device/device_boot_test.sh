@@ -44,6 +44,29 @@ echo "$out" | grep -qx "cards=SD Card|Storage Card" || fail "cards: $out"
 echo "$out" | grep -qx "battery=50 8" || fail "battery from the profile: $out"
 echo "$out" | grep -qx "probe=1" || fail "the card's host folder is not in the device: $out"
 
+# A card never takes the place of a folder of the device's own; the refused profile changes nothing.
+printf 'OEM="Bad"\nCARDS="windows=%s"\n' "$work/card" > "$work/bad.profile"
+out=$("$vtd" create "$dev" "$work/bad.profile" 2>&1) && fail "a card named like the Windows folder was accepted"
+echo "$out" | grep -q "of its own" || fail "no clear refusal: $out"
+[ -f "$dev/prefix/drive_c/windows/shell32.exe" ] || fail "the Windows folder was touched"
+grep -q "Boot Test Handheld" "$dev/profile" || fail "the refused profile replaced the device's"
+
+# Installing again while Vantora runs replaces its program file instead of writing into it; a copy
+# that fails is reported.
+in_dev 'C:\windows\devtool.exe' wait-window VANTORA Vantora 20000 > /dev/null || fail "Vantora did not start"
+installed="$dev/prefix/drive_c/Program Files/Vantora"
+before=$(stat -c %i "$installed/Vantora.exe")
+touch "$build/bin/Vantora.exe"
+"$vtd" install "$dev" "$build" || fail "installing over a running Vantora"
+[ "$(stat -c %i "$installed/Vantora.exe")" != "$before" ] || fail "the running program's file was written over"
+cmp -s "$build/bin/Vantora.exe" "$installed/Vantora.exe" || fail "the new program was not installed"
+in_dev 'C:\windows\devtool.exe' find-window VANTORA Vantora > /dev/null || fail "the running Vantora ended"
+rm -f "$installed/help.html"
+mkdir -p "$installed/help.html/in-the-way"
+out=$("$vtd" install "$dev" "$build" 2>&1) && fail "a failed copy was reported as success"
+echo "$out" | grep -q "cannot copy .*help.html" || fail "the failed copy was not named: $out"
+rm -rf "$installed/help.html"
+
 # The battery changes from outside while programs run; bad values are refused.
 "$vtd" battery "$dev" 20 0 || fail "battery 20 0"
 helper report | grep -qx "battery=20 0" || fail "battery after the change"
@@ -67,6 +90,7 @@ wait_for 30 in_dev 'C:\windows\devtool.exe' find-window HHTaskbar "" > /dev/null
 in_dev 'C:\windows\devtool.exe' find-window VTLingerHelper - > /dev/null && fail "a program survived the reset"
 [ "$(grep -c started "$dev/prefix/drive_c/vt-startup-mark.txt")" = 1 ] || fail "StartUp ran more than once"
 helper regget | grep -qx "value=4711" || fail "the registry lost a flushed value"
+[ -f "$dev/prefix/drive_c/vt-reset-returned.txt" ] && fail "the reset call returned to its caller"
 kill $runner
 wait $runner 2>/dev/null
 [ -f "$dev/shell.pid" ] && fail "the device is still on"

@@ -3,6 +3,7 @@
 #include "device.h"
 #include "device_profile.h"
 #include "wm.h"
+#include "wm_process.h"
 #include "wm_shell.h"
 #include "testsupport.h"
 
@@ -161,8 +162,7 @@ TEST(StoreTest, TheRootVolumeAndMemory) {
   EXPECT_LE(store.dwFreeSize, store.dwStoreSize);
   EXPECT_FALSE(GetStoreInformation(NULL));
   MEMORYSTATUS memory = {};
-  memory.dwLength = sizeof(memory);
-  GlobalMemoryStatus(&memory);
+  WmGlobalMemoryStatus(&memory);
   EXPECT_GT(memory.dwTotalPhys, memory.dwAvailPhys);
 }
 
@@ -206,7 +206,12 @@ TEST(RotationTest, ScreenTurnsAndEveryWindowHearsOfIt) {
   HWND probe = CreateWindowExW(0, wc.lpszClassName, L"probe", WS_POPUP, 0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
   ASSERT_NE(nullptr, probe);
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  ASSERT_EQ(0u, RunPumping(L"C:\\windows\\devtool.exe rotate toggle"));
+  DWORD turned = RunPumping(L"C:\\windows\\devtool.exe rotate toggle");
+  if (turned == 3) {
+    DestroyWindow(probe);
+    GTEST_SKIP() << "this device's screen cannot turn while it runs";
+  }
+  ASSERT_EQ(0u, turned);
   EXPECT_EQ(h, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(w, GetSystemMetrics(SM_CYSCREEN));
   EXPECT_EQ(1, g_SettingChanges);

@@ -3,7 +3,7 @@
 //   devicehelper arm NAME      StartUp shortcut NAME to "devicehelper mark"; start a lingering copy
 //   devicehelper mark          append a line to \vt-startup-mark.txt (started from StartUp)
 //   devicehelper linger        a window of class VTLingerHelper until closed
-//   devicehelper reset         soft reset; exit 1 when it was refused
+//   devicehelper reset         soft reset; exit 1 (and \vt-reset-returned.txt) when it came back
 //   devicehelper report        print the storage cards, the battery and whether a card probe exists
 //   devicehelper regset VALUE  write and flush HKLM\Software\VTResetProbe "Value"
 //   devicehelper regget        print that value
@@ -113,6 +113,9 @@ int wmain(int argc, wchar_t **argv) {
   if (!wcscmp(argv[1], L"linger")) return Linger(GetModuleHandleW(NULL));
   if (!wcscmp(argv[1], L"reset")) {
     ResetDevice();
+    // Never reached when the reset happened.
+    HANDLE f = CreateFileW(L"C:\\vt-reset-returned.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
     return 1;
   }
   if (!wcscmp(argv[1], L"report")) return Report();

@@ -10,7 +10,13 @@ TEST(SystemParametersTest, PlatformAndOemFromTheDeviceProfile) {
   EXPECT_STREQ(L"PocketPC", text);
   WCHAR oem[255] = {};
   ASSERT_TRUE(WmSystemParametersInfo(SPI_GETOEMINFO, sizeof(oem), oem, 0));
-  EXPECT_STREQ(L"Reference Handheld RH-480", oem);
+  // The OEM string of the profile this device was made from, whichever that is.
+  WCHAR profile[255] = {};
+  DWORD size = sizeof(profile);
+  ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_OEM, RRF_RT_REG_SZ,
+                                        NULL, profile, &size));
+  EXPECT_NE(L'\0', oem[0]);
+  EXPECT_STREQ(profile, oem);
   // Too small a buffer: refused, and what it holds is still a terminated string.
   WCHAR tiny[4] = L"abc";
   EXPECT_FALSE(WmSystemParametersInfo(SPI_GETOEMINFO, sizeof(tiny), tiny, 0));

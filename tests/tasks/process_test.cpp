@@ -2,6 +2,7 @@
 #include "taskhelpers.h"
 #include "process.h"
 #include "wm_process.h"
+#include "wm_shell.h"
 
 namespace {
 
@@ -114,15 +115,14 @@ TEST(ProcessMemory, HeapUseFollowsWhatTheProgramAllocates) {
 }
 
 TEST(ProcessMemory, DeviceMemoryFiguresAreInMegabytes) {
-  MEMORYSTATUSEX status = {};
-  status.dwLength = sizeof(status);
-  ASSERT_TRUE(GlobalMemoryStatusEx(&status));
+  MEMORYSTATUS status = {};
+  WmGlobalMemoryStatus(&status);
   double program = GetUsedProgramMemory();
   EXPECT_GT(program, 0.0);
-  EXPECT_LE(program, status.ullTotalPhys / 1048576.0);
-  ULARGE_INTEGER available, total, totalFree;
-  ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &totalFree));
+  EXPECT_LE(program, status.dwTotalPhys / 1048576.0);
+  STORE_INFORMATION store = {};
+  ASSERT_TRUE(GetStoreInformation(&store));
   double storage = GetUsedStorageMemory();
   EXPECT_GT(storage, 0.0);
-  EXPECT_LE(storage, total.QuadPart / 1048576.0);
+  EXPECT_LE(storage, store.dwStoreSize / 1048576.0);
 }

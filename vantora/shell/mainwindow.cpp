@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "layout.h"
 #include "pagecatalogue.h"
+#include "pages.h"
 #include "skin.h"
 #include "../resource.h"
 #include "../tasks/process.h"
@@ -56,11 +57,9 @@ static void MainWindow_OnPaint(HWND hwnd) {
   if (g_Main.aboutShown) {
     DrawAboutOverlay(mem, &client);
   } else {
-    RECT page = {0, 0, g_Main.screenWidth, g_Main.screenHeight};
-    HBRUSH background = CreateSolidBrush(PAGE_BACKGROUND);
-    FillRect(mem, &page, background);
-    DeleteObject(background);
-    g_Main.lastPaintTick = GetTickCount();
+    // Only what was invalidated reaches the screen: draw no more than that.
+    IntersectClipRect(mem, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
+    DrawPage(mem);
   }
   BitBlt(dc, 0, 0, g_Main.screenWidth, g_Main.screenHeight, mem, 0, 0, SRCCOPY);
   SelectObject(mem, old);
@@ -126,8 +125,16 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 1;
     case WM_KEYDOWN:
     case WM_KEYUP:
+      if (!g_Main.aboutShown) OnPageKey(msg, wParam, lParam);
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
+      // Signed: a stylus that leaves the captured window comes up at negative coordinates.
+      if (!g_Main.aboutShown) OnPageTap((short)LOWORD(lParam), (short)HIWORD(lParam), msg == WM_LBUTTONDOWN);
+      return 0;
+    case WM_CAPTURECHANGED:
+      // The stylus went to another window (a message box): nothing stays pressed.
+      CancelPagePress();
       return 0;
     case WM_TIMER:
       MainWindow_OnRefreshTick(hwnd);

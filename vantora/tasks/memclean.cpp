@@ -41,8 +41,8 @@ static void WaitForClosed(HANDLE *processes, int count) {
 void CloseAllApplications(int page) {
   (void)page;
   MessageBeep(MB_OK);
-  if (MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, L"String43VT", LOCALISED_STRING_MAX), L"Vantora",
-                  MB_YESNO) != IDYES)
+  if (WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String43VT", LOCALISED_STRING_MAX), L"Vantora",
+                   MB_YESNO) != IDYES)
     return;
   WmSetWaitCursor(TRUE);
   double before = MemoryInUse();
@@ -80,7 +80,7 @@ void CloseAllApplications(int page) {
   StringCchPrintfW(report, ARRAYSIZE(report), L"%s %.3f", lead, freed);
   StringCchCatW(report, ARRAYSIZE(report), GetLocalisedString(&g_Strings, L"String45VT", LOCALISED_STRING_MAX));
   WriteDebugLog(LOG_GUI, L"report %s", report);
-  MessageBoxW(g_Main.window, report, L"Vantora", MB_OK | MB_ICONEXCLAMATION);
+  WmMessageBox(g_Main.window, report, L"Vantora", MB_OK | MB_ICONEXCLAMATION);
 
   if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
   GetProcessList();

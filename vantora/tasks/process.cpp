@@ -2,6 +2,7 @@
 #include "process.h"
 #include "tasklist.h"
 #include "wm_process.h"
+#include "wm_shell.h"
 #include <tlhelp32.h>
 
 namespace {
@@ -115,16 +116,16 @@ int SetProcessPriority(DWORD processId, int priority) {
 SIZE_T GetProcessHeapUsage(DWORD processId) { return WmGetProcessHeapUsage(processId); }
 
 double GetUsedProgramMemory(void) {
-  MEMORYSTATUSEX status = {};
+  MEMORYSTATUS status = {};
   status.dwLength = sizeof(status);
-  if (!GlobalMemoryStatusEx(&status)) return 0.0;
-  return (double)(status.ullTotalPhys - status.ullAvailPhys) / 1048576.0;
+  WmGlobalMemoryStatus(&status);
+  return (double)(status.dwTotalPhys - status.dwAvailPhys) / 1048576.0;
 }
 
 double GetUsedStorageMemory(void) {
-  ULONGLONG size = 0, freeSize = 0;
-  if (!WmGetStoreInformation(&size, &freeSize) || freeSize > size) return 0.0;
-  return (double)(size - freeSize) / 1048576.0;
+  STORE_INFORMATION store = {};
+  if (!GetStoreInformation(&store) || store.dwFreeSize > store.dwStoreSize) return 0.0;
+  return (double)(store.dwStoreSize - store.dwFreeSize) / 1048576.0;
 }
 
 int TakeThreadOwners(ThreadOwners *owners) {

@@ -88,7 +88,7 @@ void AddRunningProcesses(TaskList *list, HANDLE snapshot) {
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
   BOOL logged = FALSE;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry)) {
     // Id 0 means "not running" in the list; the host's idle process is no program.
     if (!entry.th32ProcessID) continue;
     if (list->count >= MAX_TASKS) {

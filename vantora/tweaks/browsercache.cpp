@@ -93,8 +93,8 @@ bool MoveBrowserCacheFolder(bool toStorage) {
   ZeroMemory(g_CacheFolder, sizeof(g_CacheFolder));
   if (!FindStorageCard(card)) {
     MessageBeep(MB_OK);
-    MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, L"String37VT", LOCALISED_STRING_MAX), L"Vantora",
-                MB_OK | MB_ICONEXCLAMATION);
+    WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String37VT", LOCALISED_STRING_MAX), L"Vantora",
+                 MB_OK | MB_ICONEXCLAMATION);
     WriteDebugLog(LOG_GUI, L"-MoveIETempFilesToStorage done.");
     return false;
   }

@@ -14,6 +14,7 @@
 #include "device.h"
 #include "settings.h"
 #include "strings.h"
+#include "wm.h"
 #include <strsafe.h>
 
 
@@ -273,8 +274,8 @@ static void Redraw(void) {
 
 void RevertDefaultsCommand(void) {
   MessageBeep(MB_OK);
-  if (MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, L"String38VT", LOCALISED_STRING_MAX), L"Vantora",
-                  MB_YESNO) == IDYES) {
+  if (WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String38VT", LOCALISED_STRING_MAX), L"Vantora",
+                   MB_YESNO) == IDYES) {
     RevertToDefaultRegistryKeys();
     for (int page = 0; page < PAGE_COUNT; page++) SetupPageRows(page);
     LayoutPage(g_Main.currentPage, false);
@@ -454,8 +455,8 @@ bool NeedsReset(void) { return g_NeedsReset; }
 void ExitWithResetOffer(void) {
   if (!g_NeedsReset) return;
   MessageBeep(MB_OK);
-  if (MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, L"String57VT", LOCALISED_STRING_MAX), L"Vantora",
-                  MB_YESNO) != IDYES)
+  if (WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String57VT", LOCALISED_STRING_MAX), L"Vantora",
+                   MB_YESNO) != IDYES)
     return;
   WriteDebugLog(LOG_GUI, L"Settings need reset, flushing registry.");
   RegFlushKey(HKEY_CLASSES_ROOT);

@@ -1,0 +1,34 @@
+// The device shell's state record, shared by its parts: the taskbar (taskbar.cpp), the Today screen
+// (today.cpp), sleep and the off key (offkey.cpp), StartUp at boot (startup.cpp) and the program's
+// entry (hhshell.cpp).
+#pragma once
+#include <windows.h>
+
+struct ShellState {
+  HINSTANCE instance;
+  HWND taskbar;
+  HWND today;
+  int width, height, barHeight;
+  HWND shownWindow;      // the window whose title the taskbar shows
+  WCHAR shownTitle[128];
+  WCHAR shownClock[16];
+  bool minimisePressed;
+  HWND sleep;            // black, topmost, covering the screen while the device sleeps
+  HHOOK keyHook;
+  DWORD wakeKey;         // the key that woke the device: its release is not passed on either
+};
+extern ShellState g_Shell;
+
+// hhshell.cpp
+void MeasureScreen();
+void DrawLabel(HDC dc, LPCWSTR text, RECT rc, int height, int weight, COLORREF colour, UINT flags);
+// taskbar.cpp
+void FollowForeground();
+LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// today.cpp
+LRESULT CALLBACK TodayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// offkey.cpp
+LRESULT CALLBACK SleepProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp);
+// startup.cpp
+void RunStartupFolder();

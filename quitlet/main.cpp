@@ -1,0 +1,12 @@
+// Entry point of QuitletApp.exe.
+#include <windows.h>
+#include "quitlet.h"
+#include "startup.h"
+
+static struct ProgramStatics {
+  ProgramStatics() { InitProgramStatics(); }
+} g_Statics;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
+  return QuitletMain(instance, showCommand);
+}

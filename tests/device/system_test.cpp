@@ -1,0 +1,148 @@
+// The device as the suite sees it: its own shell is a system process, the emulator's processes are
+// not there at all, and memory and store figures are the device's, from the profile it runs on.
+#include <windows.h>
+#include <tlhelp32.h>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+#include "database.h"
+#include "device_profile.h"
+#include "process.h"
+#include "tasklist.h"
+#include "wm_process.h"
+#include "wm_shell.h"
+#include "testsupport.h"
+
+namespace {
+
+std::vector<std::wstring> ProcessNames(bool throughTheLayer) {
+  std::vector<std::wstring> names;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return names;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  BOOL more = throughTheLayer ? WmProcess32First(snapshot, &entry) : Process32FirstW(snapshot, &entry);
+  while (more) {
+    std::wstring name = entry.szExeFile;
+    std::transform(name.begin(), name.end(), name.begin(), ::towlower);
+    names.push_back(name);
+    more = throughTheLayer ? WmProcess32Next(snapshot, &entry) : Process32NextW(snapshot, &entry);
+  }
+  CloseHandle(snapshot);
+  return names;
+}
+
+bool Has(const std::vector<std::wstring> &names, const wchar_t *name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+const wchar_t *const kEmulatorProcesses[] = {L"explorer.exe", L"services.exe", L"winedevice.exe",
+                                             L"plugplay.exe", L"rpcss.exe",    L"svchost.exe"};
+
+TEST(DeviceProcesses, TheShellIsASystemProcessAndTheEmulatorsOwnAreNeverListed) {
+  // The emulator does run its desktop and services: the host's own list shows them.
+  std::vector<std::wstring> host = ProcessNames(false), device = ProcessNames(true);
+  ASSERT_TRUE(Has(host, L"explorer.exe"));
+  ASSERT_TRUE(Has(host, L"services.exe"));
+  for (const wchar_t *name : kEmulatorProcesses) EXPECT_FALSE(Has(device, name)) << name;
+  for (const std::wstring &name : device) EXPECT_FALSE(WmIsInfrastructureProcess(name.c_str())) << name;
+  // The device's shell runs as \Windows\shell32.exe, and this test among the programs.
+  EXPECT_TRUE(Has(device, L"shell32.exe"));
+  EXPECT_FALSE(Has(device, L"hhshell.exe"));
+  WCHAR self[MAX_PATH];
+  GetModuleFileNameW(NULL, self, MAX_PATH);
+  std::wstring own = wcsrchr(self, L'\\') + 1;
+  std::transform(own.begin(), own.end(), own.begin(), ::towlower);
+  EXPECT_TRUE(Has(device, own.c_str()));
+  EXPECT_EQ(host.size(), device.size() + std::count_if(host.begin(), host.end(), [](const std::wstring &n) {
+                           return WmIsInfrastructureProcess(n.c_str()) != 0;
+                         }));
+
+  // The task list the suite shows: the shell is there, as a system process with its path in the
+  // device's Windows folder; nothing of the emulator is.
+  static TaskList list;
+  static TaskDatabase empty;
+  ASSERT_EQ(1, BuildTaskListFrom(&list, &empty, 0, 0, 0));
+  int shells = 0;
+  for (int i = 0; i < list.count; i++) {
+    const TaskEntry &row = list.entries[i];
+    EXPECT_FALSE(WmIsInfrastructureProcess(row.exeName)) << row.exeName;
+    if (lstrcmpiW(row.exeName, L"shell32.exe")) continue;
+    shells++;
+    EXPECT_EQ(1, row.system);
+    EXPECT_EQ(0, lstrcmpiW(row.path, L"C:\\windows\\shell32.exe")) << row.path;
+  }
+  EXPECT_EQ(1, shells);
+  ClearTaskList(&list);
+}
+
+double UsedMb() {
+  MEMORYSTATUS status = {};
+  WmGlobalMemoryStatus(&status);
+  return (double)(status.dwTotalPhys - status.dwAvailPhys) / 1048576.0;
+}
+
+DWORD ProfileMb(const wchar_t *name, DWORD unset) {
+  DWORD value = 0, size = sizeof(value);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, name, RRF_RT_REG_DWORD, NULL, &value, &size)) return unset;
+  return value;
+}
+
+double StoreUsedMb() {
+  STORE_INFORMATION store = {};
+  EXPECT_TRUE(GetStoreInformation(&store));
+  return (double)(store.dwStoreSize - store.dwFreeSize) / 1048576.0;
+}
+
+TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
+  // Program memory: the profile's RAM, a system share and what the device's programs take.
+  MEMORYSTATUS status = {};
+  WmGlobalMemoryStatus(&status);
+  EXPECT_EQ((SIZE_T)ProfileMb(DEVICE_PROFILE_RAM, 128) << 20, status.dwTotalPhys);
+  EXPECT_EQ(sizeof(status), status.dwLength);
+  double before = UsedMb();
+  EXPECT_GE(before, WM_SYSTEM_MEMORY_SHARE / 1048576.0);
+  EXPECT_LT(before, status.dwTotalPhys / 1048576.0) << "a device running only the suite is not full";
+  EXPECT_NEAR(before, GetUsedProgramMemory(), 2.0);  // the memory page's figure
+
+  // A program that takes 20 MB raises it by about 20 MB; ending it gives them back.
+  Program helper;
+  ASSERT_TRUE(helper.Start(HelperProgram(L"taskhelper.exe"), L"nowindow alloc 20 ready vt-memory-20"));
+  HANDLE ready = CreateEventW(NULL, TRUE, FALSE, L"vt-memory-20");
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 10000));
+  CloseHandle(ready);
+  double with = UsedMb();
+  EXPECT_NEAR(with - before, 20.0, 3.0) << before << " -> " << with;
+  helper.Kill();
+  EXPECT_TRUE(WaitUntil([&] { return UsedMb() < with - 15.0; }, 5000));
+  EXPECT_NEAR(UsedMb(), before, 3.0);
+
+  // The store: the profile's size; the files of the device's own folders, not its cards'.
+  STORE_INFORMATION store = {};
+  ASSERT_TRUE(GetStoreInformation(&store));
+  EXPECT_EQ(ProfileMb(DEVICE_PROFILE_STORE, 64) << 20, store.dwStoreSize);
+  double stored = StoreUsedMb();
+  std::printf("device: %.1f of %u MB memory, %.1f of %u MB store in use\n", before, (unsigned)(status.dwTotalPhys >> 20),
+              stored, (unsigned)(store.dwStoreSize >> 20));
+  EXPECT_GT(stored, 0.0);
+  EXPECT_NEAR(stored, GetUsedStorageMemory(), 0.01);
+  std::string block(3u << 20, 'x');
+  std::wstring file = MakeTempFolder(L"store") + L"\\three.bin";
+  ASSERT_TRUE(WriteFileBytes(file, block.data(), block.size()));
+  EXPECT_NEAR(StoreUsedMb() - stored, 3.0, 0.01);
+  RemoveFile(file);
+  EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
+  EXPECT_FALSE(GetStoreInformation(NULL));
+  // A card's files are the card's (on a device whose profile has one).
+  WIN32_FIND_DATAW card;
+  HANDLE find = FindFirstFlashCard(&card);
+  if (find == INVALID_HANDLE_VALUE) return;
+  FindClose(find);
+  std::wstring onCard = std::wstring(L"C:\\") + card.cFileName + L"\\vt-store-probe.bin";
+  ASSERT_TRUE(WriteFileBytes(onCard, block.data(), block.size()));
+  EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
+  RemoveFile(onCard);
+}
+
+}  // namespace

@@ -1,0 +1,497 @@
+// The close button end to end: QuitletApp started in the device, driven by real taps on its button
+// and keys in its menus, checked by the windows and processes it leaves, its debug log and the pixels
+// of the screen.
+#include "testsupport.h"
+#include <tlhelp32.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kLog[] = L"C:\\VT.ql.txt";
+const wchar_t kMain[] = L"QUITLETAPP";
+const wchar_t kButton[] = L"Quitlet.main_wnd";
+const wchar_t kHelperClass[] = L"QlTestWindow";
+
+int Factor() { return ScreenHeight() >= 440 ? 2 : 1; }
+int FactorX() { return ScreenWidth() >= 440 ? 2 : 1; }
+
+HWND Taskbar() { return FindWindowW(L"HHTaskbar", L""); }
+HWND Today() { return FindWindowW(L"DesktopExplorerWindow", L"Desktop"); }
+HWND Button() { return FindWindowExW(Taskbar(), NULL, kButton, L"QL"); }
+
+bool HasLine(const std::wstring &prefix) {
+  for (const std::wstring &l : ReadLogLines(kLog))
+    if (l.compare(0, prefix.size(), prefix) == 0) return true;
+  return false;
+}
+int CountLines(const std::wstring &prefix) {
+  int n = 0;
+  for (const std::wstring &l : ReadLogLines(kLog))
+    if (l.compare(0, prefix.size(), prefix) == 0) n++;
+  return n;
+}
+
+// ---- Real input ----
+
+// Stylus input comes from the device's display itself (the host's X input tool, started from inside
+// the device), exactly as a tap on the screen: the window under the point gets it by the window
+// system's own routing, across programs.
+void Xdo(const std::wstring &args) {
+  Program tool;
+  ASSERT_TRUE(tool.Start(L"Z:\\usr\\bin\\xdotool", args));
+  tool.Wait(5000);
+}
+std::wstring At(POINT p) { return L"mousemove " + std::to_wstring(p.x) + L" " + std::to_wstring(p.y); }
+void StylusDown(POINT p) { Xdo(At(p) + L" mousedown 1"); }
+void StylusUp() { Xdo(L"mouseup 1"); }
+void Tap(POINT p) { Xdo(At(p) + L" click 1"); }
+void Key(BYTE vk) {
+  keybd_event(vk, 0, 0, 0);
+  keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+  Sleep(60);
+}
+void Keys(BYTE vk, int times) {
+  for (int i = 0; i < times; i++) Key(vk);
+}
+
+POINT ButtonCentre() {
+  RECT rc = {};
+  GetWindowRect(Button(), &rc);
+  return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// The visible pop-up menu windows, topmost first.
+std::vector<HWND> MenuWindows() {
+  std::vector<HWND> found;
+  EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+    wchar_t cls[32];
+    if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, cls, 32) && !wcscmp(cls, L"#32768"))
+      ((std::vector<HWND> *)param)->push_back(hwnd);
+    return TRUE;
+  }, (LPARAM)&found);
+  return found;
+}
+bool MenuOpen() { return !MenuWindows().empty(); }
+
+// Tap and hold on the button: the menu comes while the stylus is still down.
+bool HoldForMenu() {
+  StylusDown(ButtonCentre());
+  bool shown = WaitUntil(MenuOpen, 4000);
+  StylusUp();
+  Sleep(100);
+  return shown && MenuOpen();
+}
+
+void CloseMenus() {
+  for (int i = 0; i < 4 && MenuOpen(); i++) Key(VK_ESCAPE);
+  WaitUntil([] { return !MenuOpen(); }, 2000);
+}
+
+bool SelectedRow(const ScreenShot &s, HWND menu, RECT *row);
+
+// Main menu order: mode submenu, separator, minimise, close app, close all, close all but this,
+// separator, switch submenu, close submenu, separator, system submenu. Down from nothing selects the
+// first item; separators are skipped. Returns the submenu's window, its first entry selected.
+HWND OpenSubmenu(int downs) {
+  std::vector<HWND> before = MenuWindows();
+  Keys(VK_DOWN, downs);
+  Key(VK_RIGHT);
+  HWND sub = NULL;
+  WaitUntil([&] {
+    for (HWND m : MenuWindows())
+      if (std::find(before.begin(), before.end(), m) == before.end()) sub = m;
+    return sub != NULL;
+  }, 2000);
+  Sleep(200);
+  RECT row;
+  if (sub && !WaitUntil([&] { return SelectedRow(ScreenShot(), sub, &row); }, 600)) Key(VK_DOWN);
+  return sub;
+}
+
+void ChooseMode(int mode) {
+  ASSERT_TRUE(HoldForMenu());
+  OpenSubmenu(1);
+  Keys(VK_DOWN, mode);
+  Key(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return HasLine(L"Mode [" + std::to_wstring(mode) + L"]"); }, 3000));
+  WaitUntil([] { return !MenuOpen(); }, 2000);
+}
+
+// ---- Screen checks ----
+
+// Pixels of the button that are of the product's purple.
+int PurplePixels(const ScreenShot &s, const RECT &rc) {
+  int n = 0;
+  for (int y = rc.top; y < rc.bottom; y++)
+    for (int x = rc.left; x < rc.right; x++) {
+      COLORREF c = s.Pixel(x, y);
+      if (GetRValue(c) > GetGValue(c) + 40 && GetBValue(c) > GetGValue(c) + 40) n++;
+    }
+  return n;
+}
+
+std::vector<COLORREF> Grab(const ScreenShot &s, const RECT &rc) {
+  std::vector<COLORREF> out;
+  for (int y = rc.top; y < rc.bottom; y++)
+    for (int x = rc.left; x < rc.right; x++) out.push_back(s.Pixel(x, y));
+  return out;
+}
+
+// The highlighted entry of the topmost menu, as the menu drew it: its item rectangle on the screen.
+bool SelectedRow(const ScreenShot &s, HWND menu, RECT *row) {
+  RECT m;
+  GetWindowRect(menu, &m);
+  COLORREF sel = GetSysColor(COLOR_ACTIVECAPTION);
+  int x = (m.left + m.right) / 2, top = -1, bottom = -1;
+  for (int y = m.top; y < m.bottom; y++) {
+    if (s.Pixel(x, y) == sel || s.Pixel(m.right - 6, y) == sel) {
+      if (top < 0) top = y;
+      bottom = y + 1;
+    } else if (top >= 0) {
+      break;
+    }
+  }
+  if (top < 0) return false;
+  int left = m.left, right = m.right;
+  while (left < m.right && s.Pixel(left, top) != sel) left++;
+  while (right > left && s.Pixel(right - 1, top) != sel) right--;
+  SetRect(row, left, top, right, bottom);
+  return right > left;
+}
+
+// An entry's text as the menu draws a selected item, rendered here with the same font and colours.
+class EntryRendering {
+ public:
+  EntryRendering(int w, int h, const std::wstring &text) : w_(w), h_(h) {
+    HDC screen = GetDC(NULL);
+    mem_ = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void *bits = NULL;
+    bmp_ = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    ReleaseDC(NULL, screen);
+    old_ = SelectObject(mem_, bmp_);
+    RECT all = {0, 0, w, h};
+    HBRUSH fill = CreateSolidBrush(GetSysColor(COLOR_ACTIVECAPTION));
+    FillRect(mem_, &all, fill);
+    DeleteObject(fill);
+    LOGFONTW lf = {};
+    lf.lfHeight = 14 * Factor();
+    lf.lfWeight = 100;
+    wcscpy(lf.lfFaceName, L"tahoma");
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ oldFont = SelectObject(mem_, font);
+    SetBkMode(mem_, TRANSPARENT);
+    SetTextColor(mem_, GetSysColor(COLOR_WINDOW));
+    RECT textRc = {20 * Factor(), 0, w, h};
+    DrawTextW(mem_, text.c_str(), -1, &textRc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    GdiFlush();
+    SelectObject(mem_, oldFont);
+    DeleteObject(font);
+    px_ = (const DWORD *)bits;
+  }
+  ~EntryRendering() {
+    SelectObject(mem_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(mem_);
+  }
+  // Share of the text area's pixels equal to the screen's, the screen's row moved by (dx, dy).
+  double Match(const ScreenShot &s, const RECT &row, int dx, int dy) const {
+    int same = 0, total = 0;
+    for (int y = 0; y < h_; y++)
+      for (int x = 20 * Factor(); x < w_; x++) {
+        DWORD p = px_[y * w_ + x];
+        total++;
+        if (RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) == s.Pixel(row.left + x + dx, row.top + y + dy)) same++;
+      }
+    return total ? (double)same / total : 0;
+  }
+ private:
+  int w_, h_;
+  HDC mem_;
+  HBITMAP bmp_;
+  HGDIOBJ old_;
+  const DWORD *px_ = nullptr;
+};
+
+// Whether the highlighted entry shows this text, and no other of the candidates reads better there:
+// a menu that drew another entry's label fails.
+bool SelectedEntryShows(HWND menu, const std::wstring &text, const std::vector<std::wstring> &candidates) {
+  return WaitUntil([&] {
+    ScreenShot s;
+    RECT row;
+    if (!SelectedRow(s, menu, &row)) return false;
+    int w = row.right - row.left, h = row.bottom - row.top;
+    EntryRendering expected(w, h, text);
+    double best = 0;
+    int bx = 0, by = 0;
+    for (int dy = -2; dy <= 2; dy++)
+      for (int dx = -2; dx <= 2; dx++) {
+        double m = expected.Match(s, row, dx, dy);
+        if (m > best) best = m, bx = dx, by = dy;
+      }
+    if (best < 0.85) return false;
+    for (const std::wstring &other : candidates) {
+      if (other == text) continue;
+      if (EntryRendering(w, h, other).Match(s, row, bx, by) >= best) return false;
+    }
+    return true;
+  }, 4000);
+}
+
+// ---- Programs ----
+
+bool IsRunning(const Program &p) { return p.process && WaitForSingleObject(p.process, 0) == WAIT_TIMEOUT; }
+
+HWND WindowOf(DWORD processId, DWORD ms = 10000) {
+  HWND found = NULL;
+  WaitUntil([&] {
+    found = NULL;
+    struct Ctx { DWORD pid; HWND *out; } ctx = {processId, &found};
+    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+      Ctx *c = (Ctx *)param;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      if (pid == c->pid && IsWindowVisible(hwnd) && !GetParent(hwnd)) {
+        *c->out = hwnd;
+        return FALSE;
+      }
+      return TRUE;
+    }, (LPARAM)&ctx);
+    return found != NULL;
+  }, ms);
+  return found;
+}
+
+// The window helper under another program name (the device's shell, a protected program).
+std::wstring HelperAs(const wchar_t *exeName) {
+  std::wstring dir = MakeTempFolder(L"programs");
+  std::wstring path = dir + L"\\" + exeName;
+  CopyFileW(HelperProgram(L"windowhelper.exe").c_str(), path.c_str(), FALSE);
+  return path;
+}
+
+bool BringForward(HWND hwnd) {
+  SetForegroundWindow(hwnd);
+  return WaitUntil([&] { return GetForegroundWindow() == hwnd; }, 3000);
+}
+
+class QuitletTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(nullptr, FindWindowW(kMain, L"QuitletApp")) << "a QuitletApp of another test is still running";
+    ASSERT_NE(nullptr, Taskbar());
+    SetProductDword(L"EnableDebug", 1);
+    RemoveFile(kLog);
+    BringForward(Today());
+  }
+  void TearDown() override {
+    CloseMenus();
+    app_.Kill();
+    for (Program &p : helpers_) p.Kill();
+    WaitUntil([] { return Button() == NULL; }, 3000);
+  }
+  HWND StartQuitlet() {
+    EXPECT_TRUE(app_.Start(InstalledProgram(L"QuitletApp.exe")));
+    EXPECT_TRUE(WaitUntil([] { return Button() != NULL; }, 15000));
+    // The first tick of the foreground tracking has run once the log says it loops.
+    WaitUntil([] { return HasLine(L"Going for message loop."); }, 5000);
+    return Button();
+  }
+  // A helper program with one full-screen window; returns the window.
+  HWND StartHelper(const std::wstring &exe, const std::wstring &cls, const std::wstring &title) {
+    helpers_.emplace_back();
+    Program &p = helpers_.back();
+    EXPECT_TRUE(p.Start(exe, L"\"" + cls + L"\" \"" + title + L"\""));
+    return WindowOf(p.id);
+  }
+  ProductKeyGuard guard_{{L"EnableDebug"}};
+  Program app_;
+  std::vector<Program> helpers_;
+};
+
+TEST_F(QuitletTest, ButtonSitsOnTheTaskbarAndATapMinimisesClosesOrBeepsByMode) {
+  helpers_.reserve(4);
+  HWND button = StartQuitlet();
+  ASSERT_NE(nullptr, button);
+  HWND main = FindWindowW(kMain, L"QuitletApp");
+  ASSERT_NE(nullptr, main);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_EQ(12546, GetDlgCtrlID(button));
+  EXPECT_TRUE(IsWindowVisible(button));
+
+  // A square at the taskbar's right end, as far from the right edge as from the top and bottom.
+  RECT bar, rc;
+  GetWindowRect(Taskbar(), &bar);
+  GetWindowRect(button, &rc);
+  int s = 20 * FactorX(), m = (bar.bottom - bar.top - s) / 2;
+  EXPECT_EQ(s, rc.right - rc.left);
+  EXPECT_EQ(s, rc.bottom - rc.top);
+  EXPECT_EQ(bar.right - m, rc.right);
+  EXPECT_EQ(bar.top + m, rc.top);
+  // Drawn there, over the system's button, and it stays when the taskbar paints itself again.
+  ASSERT_TRUE(WaitUntil([&] { return PurplePixels(ScreenShot(), rc) > s * s / 3; }, 3000));
+  InvalidateRect(Taskbar(), NULL, TRUE);
+  Sleep(300);
+  ScreenShot minimiseFrame;
+  EXPECT_GT(PurplePixels(minimiseFrame, rc), s * s / 3);
+
+  // Mode 0, an application in front: it goes behind, the Today screen comes forward, nothing closes.
+  HWND app = StartHelper(HelperProgram(L"windowhelper.exe"), kHelperClass, L"Front Application");
+  ASSERT_NE(nullptr, app);
+  ASSERT_TRUE(BringForward(app));
+  Sleep(600);
+  Tap(ButtonCentre());
+  EXPECT_TRUE(WaitUntil([] { return GetForegroundWindow() == Today(); }, 3000));
+  EXPECT_TRUE(IsRunning(helpers_[0]));
+  EXPECT_TRUE(HasLine(L"Tap: minimise"));
+  // Mode 0 with the Today screen in front: only a beep.
+  Tap(ButtonCentre());
+  EXPECT_TRUE(WaitUntil([] { return HasLine(L"Tap: beep"); }, 3000));
+  EXPECT_EQ(Today(), GetForegroundWindow());
+  EXPECT_TRUE(IsRunning(helpers_[0]));
+
+  // Mode 1, chosen in the menu that a tap-and-hold opens; the button shows the other frame.
+  ChooseMode(1);
+  EXPECT_TRUE(WaitUntil([&] { return Grab(ScreenShot(), rc) != Grab(minimiseFrame, rc); }, 2000));
+  EXPECT_GT(PurplePixels(ScreenShot(), rc), s * s / 3);
+  ASSERT_TRUE(BringForward(app));
+  Sleep(600);
+  Tap(ButtonCentre());
+  EXPECT_EQ(7u, helpers_[0].Wait(5000)) << "the application in front is closed";
+  // The Today screen in front: a beep, nothing closed.
+  ASSERT_TRUE(BringForward(Today()));
+  Sleep(600);
+  int beeps = CountLines(L"Tap: beep");
+  Tap(ButtonCentre());
+  EXPECT_TRUE(WaitUntil([&] { return CountLines(L"Tap: beep") == beeps + 1; }, 3000));
+  EXPECT_TRUE(IsWindow(Today()));
+  // A window of the device's shell in front: the tap minimises instead of closing.
+  HWND shellWindow = StartHelper(HelperAs(L"shell32.exe"), kHelperClass, L"Shell Window");
+  ASSERT_NE(nullptr, shellWindow);
+  ASSERT_TRUE(BringForward(shellWindow));
+  Sleep(600);
+  Tap(ButtonCentre());
+  EXPECT_TRUE(WaitUntil([] { return GetForegroundWindow() == Today(); }, 3000));
+  EXPECT_TRUE(IsRunning(helpers_[1]));
+  EXPECT_EQ(2, CountLines(L"Tap: minimise"));
+
+  // Mode 2: a plain tap opens the menu; a tap-and-hold does in mode 1 and 2 alike.
+  ChooseMode(2);
+  Tap(ButtonCentre());
+  EXPECT_TRUE(WaitUntil(MenuOpen, 3000));
+  CloseMenus();
+  EXPECT_TRUE(HoldForMenu());
+  CloseMenus();
+  EXPECT_TRUE(IsRunning(helpers_[1]));
+  EXPECT_TRUE(IsRunning(app_));
+}
+
+TEST_F(QuitletTest, MenuListsEveryApplicationUnderItsOwnTitleAndClosesTheOneChosen) {
+  const int kTasks = 60;
+  helpers_.reserve(kTasks + 4);
+  // Never listed: a protected program (any letter case), an untitled window, an "Ime" window.
+  ASSERT_NE(nullptr, StartHelper(HelperAs(L"GWES.Exe"), kHelperClass, L"Protected Program"));
+  helpers_.emplace_back();
+  ASSERT_TRUE(helpers_.back().Start(HelperProgram(L"windowhelper.exe"), L"QlUntitled \"\""));
+  ASSERT_NE(nullptr, StartHelper(HelperProgram(L"windowhelper.exe"), L"Ime", L"Ime Window"));
+  std::vector<std::wstring> titles;
+  for (int i = 1; i <= kTasks; i++) {
+    wchar_t title[64];
+    swprintf(title, 64, L"Task %02d %ls", i, i % 2 ? L"Mail" : L"Notes");
+    titles.push_back(title);
+    ASSERT_NE(nullptr, StartHelper(HelperProgram(L"windowhelper.exe"), kHelperClass, title)) << i;
+  }
+  Program &last = helpers_.back();
+  ASSERT_NE(nullptr, StartQuitlet());
+  BringForward(Today());
+  Sleep(600);
+
+  // The switch submenu: "Today" first, then every application in start order, each under its title.
+  ASSERT_TRUE(HoldForMenu());
+  EXPECT_TRUE(WaitUntil([] { return HasLine(L"Task list [60]"); }, 3000));
+  HWND switchMenu = OpenSubmenu(6);
+  ASSERT_NE(nullptr, switchMenu);
+  std::vector<std::wstring> candidates = titles;
+  candidates.push_back(L"Today");
+  EXPECT_TRUE(SelectedEntryShows(switchMenu, L"Today", candidates));
+  for (int i = 0; i < kTasks; i++) {
+    Key(VK_DOWN);
+    EXPECT_TRUE(SelectedEntryShows(switchMenu, titles[i], candidates)) << "switch entry " << i + 1;
+  }
+  CloseMenus();
+
+  // The close submenu: the same titles; choosing the 60th closes the 60th program and no other.
+  ASSERT_TRUE(HoldForMenu());
+  HWND closeMenu = OpenSubmenu(7);
+  ASSERT_NE(nullptr, closeMenu);
+  EXPECT_TRUE(SelectedEntryShows(closeMenu, titles[0], candidates));
+  for (int i = 1; i < kTasks; i++) {
+    Key(VK_DOWN);
+    EXPECT_TRUE(SelectedEntryShows(closeMenu, titles[i], candidates)) << "close entry " << i + 1;
+  }
+  Key(VK_RETURN);
+  EXPECT_EQ(7u, last.Wait(5000));
+  Sleep(300);
+  for (size_t i = 0; i + 1 < helpers_.size(); i++) EXPECT_TRUE(IsRunning(helpers_[i])) << i;
+
+  // What the menus measured: every task, none of the programs that are never listed.
+  EXPECT_TRUE(HasLine(L"[Today] w["));
+  EXPECT_TRUE(HasLine(L"[" + titles[kTasks - 1] + L"] w["));
+  EXPECT_FALSE(HasLine(L"[Protected Program]"));
+  EXPECT_FALSE(HasLine(L"[Ime Window]"));
+  EXPECT_FALSE(HasLine(L"[] w["));
+}
+
+TEST_F(QuitletTest, SecondStartEndsTurningKeepsTheButtonAtTheRightEndAndStoppingRemovesIt) {
+  HWND button = StartQuitlet();
+  ASSERT_NE(nullptr, button);
+  Program second;
+  ASSERT_TRUE(second.Start(InstalledProgram(L"QuitletApp.exe")));
+  EXPECT_EQ(0u, second.Wait(10000));
+  EXPECT_EQ(1, CountLines(L"Duplicate instance: monitor window found!"));
+  EXPECT_EQ(button, Button());
+
+  auto atRightEnd = [] {
+    RECT bar, rc;
+    if (!GetWindowRect(Taskbar(), &bar) || !GetWindowRect(Button(), &rc)) return false;
+    int m = (bar.bottom - bar.top - (rc.right - rc.left)) / 2;
+    return rc.right == bar.right - m && rc.top == bar.top + m && bar.right == ScreenWidth();
+  };
+  EXPECT_TRUE(atRightEnd());
+  Program turn;
+  ASSERT_TRUE(turn.Start(L"C:\\windows\\devtool.exe", L"rotate toggle"));
+  DWORD turned = turn.Wait(15000);
+  if (turned != 3) {
+    ASSERT_EQ(0u, turned);
+    EXPECT_TRUE(WaitUntil(atRightEnd, 3000));
+    RECT rc;
+    GetWindowRect(Button(), &rc);
+    EXPECT_TRUE(WaitUntil([&] { return PurplePixels(ScreenShot(), rc) > 0; }, 3000));
+    Program back;
+    ASSERT_TRUE(back.Start(L"C:\\windows\\devtool.exe", L"rotate toggle"));
+    EXPECT_EQ(0u, back.Wait(15000));
+    EXPECT_TRUE(WaitUntil(atRightEnd, 3000));
+  }
+
+  // Stopped the way the main program stops it: its main window closed. The button goes with it and
+  // the system's own button shows again.
+  RECT rc;
+  GetWindowRect(Button(), &rc);
+  PostMessageW(FindWindowW(kMain, L"QuitletApp"), WM_CLOSE, 0, 0);
+  EXPECT_EQ(0u, app_.Wait(5000));
+  EXPECT_EQ(nullptr, Button());
+  EXPECT_TRUE(WaitUntil([&] { return PurplePixels(ScreenShot(), rc) == 0; }, 3000));
+  EXPECT_TRUE(HasLine(L"WndProc::WM_DESTROY"));
+  std::vector<std::wstring> lines = ReadLogLines(kLog);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(HasLine(L"App terminated."));
+}
+
+}  // namespace
