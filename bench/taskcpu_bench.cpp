@@ -301,6 +301,13 @@ int main() {
   }
   fflush(stdout);
   for (PROCESS_INFORMATION &pi : g_Helpers) StopProcess(&pi);
+  // The copies would fill the device's small store run after run.
+  for (int i = 0; i < (int)g_Helpers.size(); i++) {
+    WCHAR folder[MAX_PATH], exe[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    wsprintfW(exe, L"%staskcpu-bench%02d.exe", folder, i);
+    DeleteFileW(exe);
+  }
   if (hadDebug) WriteMachineSetting(PRODUCT_KEY, L"EnableDebug", REG_DWORD, &oldDebug, sizeof(oldDebug));
   return result;
 }

@@ -66,6 +66,10 @@ class MonitorTest : public ::testing::Test {
     if (monitor_.process) {
       EXPECT_EQ(0u, monitor_.Wait(5000)) << "the monitor ends when its window is closed";
     }
+    // The device's store is small: the copy and its database go with the test.
+    RemoveFile(Database());
+    RemoveFile(exe_);
+    RemoveDirectoryW(folder_.c_str());
   }
   std::wstring Database() const { return folder_ + L"\\Settings.db"; }
   HWND StartMonitor() {
