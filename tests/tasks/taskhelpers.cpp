@@ -1,10 +1,71 @@
 #include "taskhelpers.h"
 #include <tlhelp32.h>
+#include <vector>
+
+namespace {
+
+// Removes a copy's folder with every file left in it; a copy whose program still ends is tried again.
+void RemoveHelperFolder(const std::wstring &dir, int attempts) {
+  for (int attempt = 0; attempt < attempts; attempt++) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) RemoveFile(dir + L"\\" + found.cFileName);
+      } while (FindNextFileW(find, &found));
+      FindClose(find);
+    }
+    if (RemoveDirectoryW(dir.c_str()) || GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (attempt + 1 < attempts) Sleep(100);
+  }
+}
+
+// The device's store is small: the copies of a test process go when it ends, and the copies of an
+// earlier process that never got that far (a crash, a timeout) go with the next one's first copy.
+class HelperCopies {
+ public:
+  std::wstring Folder() {
+    if (folder_.empty()) {
+      RemoveStaleFolders();
+      folder_ = MakeTempFolder(L"helpers");
+    }
+    return folder_;
+  }
+  ~HelperCopies() {
+    if (!folder_.empty()) RemoveHelperFolder(folder_, 20);
+  }
+
+ private:
+  static void RemoveStaleFolders() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((std::wstring(temp) + L"vt-*-helpers").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    std::vector<std::wstring> stale;
+    do {
+      DWORD pid = wcstoul(found.cFileName + 3, NULL, 10);
+      HANDLE owner = pid ? OpenProcess(SYNCHRONIZE, FALSE, pid) : NULL;
+      bool alive = owner && WaitForSingleObject(owner, 0) == WAIT_TIMEOUT;
+      if (owner) CloseHandle(owner);
+      if (!alive && pid != GetCurrentProcessId()) stale.push_back(std::wstring(temp) + found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    for (const std::wstring &dir : stale) RemoveHelperFolder(dir, 1);
+  }
+  std::wstring folder_;
+};
+
+HelperCopies g_Copies;
+
+}  // namespace
 
 std::wstring HelperCopy(const std::wstring &name) {
   std::wstring original = HelperProgram(L"taskhelper.exe");
   if (name.empty()) return original;
-  std::wstring copy = MakeTempFolder(L"helpers") + L"\\" + name;
+  std::wstring copy = g_Copies.Folder() + L"\\" + name;
+  // One copy per name: a name asked for again reuses the file (it may be running).
+  if (GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES) return copy;
   if (!CopyFileW(original.c_str(), copy.c_str(), FALSE)) ADD_FAILURE() << "cannot copy the helper as " << copy.size();
   return copy;
 }

@@ -5,7 +5,8 @@
 #include "testsupport.h"
 #include "tasklist.h"
 
-// taskhelper.exe copied into this test's temp folder as name ("" = the original file).
+// taskhelper.exe copied into this test process's temp folder as name ("" = the original file); one copy
+// per name, removed with the folder when the process ends.
 std::wstring HelperCopy(const std::wstring &name);
 // A name no other test process uses: prefix + this process's id + suffix.
 std::wstring UniqueName(const wchar_t *prefix, const wchar_t *suffix);
