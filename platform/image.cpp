@@ -64,16 +64,38 @@ HBITMAP SHLoadImageFile(LPCWSTR fileName) {
   return bitmap;
 }
 
+// Resized first with whole pixels: the desktop's own resize inside TransparentBlt ANDs neighbouring
+// pixels together, so the key colour would bleed into the edges of a shrunk picture and show.
+static BOOL KeyedBlt(HDC hdcDest, LONG dstX, LONG dstY, LONG dstCx, LONG dstCy, HDC src, LONG srcX, LONG srcY,
+                     LONG srcCx, LONG srcCy, COLORREF transparent) {
+  if (dstCx == srcCx && dstCy == srcCy)
+    return TransparentBlt(hdcDest, dstX, dstY, dstCx, dstCy, src, srcX, srcY, srcCx, srcCy, transparent);
+  if (dstCx <= 0 || dstCy <= 0) return FALSE;
+  HDC sized = CreateCompatibleDC(hdcDest);
+  HBITMAP bitmap = sized ? CreateCompatibleBitmap(hdcDest, dstCx, dstCy) : NULL;
+  BOOL ok = FALSE;
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(sized, bitmap);
+    SetStretchBltMode(sized, COLORONCOLOR);
+    ok = StretchBlt(sized, 0, 0, dstCx, dstCy, src, srcX, srcY, srcCx, srcCy, SRCCOPY) &&
+         TransparentBlt(hdcDest, dstX, dstY, dstCx, dstCy, sized, 0, 0, dstCx, dstCy, transparent);
+    SelectObject(sized, old);
+    DeleteObject(bitmap);
+  }
+  if (sized) DeleteDC(sized);
+  return ok;
+}
+
 BOOL TransparentImage(HDC hdcDest, LONG dstX, LONG dstY, LONG dstCx, LONG dstCy, HANDLE hSrc, LONG srcX,
                       LONG srcY, LONG srcCx, LONG srcCy, COLORREF transparent) {
   if (!hdcDest || !hSrc) return FALSE;
   if (GetObjectType(hSrc) != OBJ_BITMAP)
-    return TransparentBlt(hdcDest, dstX, dstY, dstCx, dstCy, (HDC)hSrc, srcX, srcY, srcCx, srcCy, transparent);
+    return KeyedBlt(hdcDest, dstX, dstY, dstCx, dstCy, (HDC)hSrc, srcX, srcY, srcCx, srcCy, transparent);
   // The handheld also takes a bitmap as source.
   HDC mem = CreateCompatibleDC(hdcDest);
   if (!mem) return FALSE;
   HGDIOBJ old = SelectObject(mem, hSrc);
-  BOOL ok = TransparentBlt(hdcDest, dstX, dstY, dstCx, dstCy, mem, srcX, srcY, srcCx, srcCy, transparent);
+  BOOL ok = KeyedBlt(hdcDest, dstX, dstY, dstCx, dstCy, mem, srcX, srcY, srcCx, srcCy, transparent);
   SelectObject(mem, old);
   DeleteDC(mem);
   return ok;

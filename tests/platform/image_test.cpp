@@ -1,5 +1,6 @@
 #include "wm.h"
 #include <wincodec.h>
+#include <set>
 #include "testsupport.h"
 
 namespace {
@@ -183,6 +184,42 @@ TEST_F(ImageTest, TransparentImageKeysInstalledPictures) {
     DeleteDC(dst);
     DeleteObject(src);
   }
+  // Shrunk to half size from a DC, as the pages draw on a small screen: every pixel is the background
+  // or one of the picture's own colours, never the key blended into an edge.
+  HBITMAP button = SHLoadImageFile((InstallFolder() + L"\\Images\\buttonsmall.png").c_str());
+  ASSERT_NE(nullptr, button);
+  BITMAP info = {};
+  GetObjectW(button, sizeof(info), &info);
+  HDC srcDc = CreateCompatibleDC(NULL);
+  HGDIOBJ oldSrc = SelectObject(srcDc, button);
+  std::set<COLORREF> own;
+  for (int y = 0; y < info.bmHeight; y++)
+    for (int x = 0; x < info.bmWidth; x++) own.insert(GetPixel(srcDc, x, y));
+  HDC screen = GetDC(NULL);
+  HDC dst = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, info.bmWidth / 2, info.bmHeight / 2);
+  ReleaseDC(NULL, screen);
+  HGDIOBJ old = SelectObject(dst, canvas);
+  RECT all = {0, 0, info.bmWidth / 2, info.bmHeight / 2};
+  HBRUSH green = CreateSolidBrush(RGB(0, 128, 0));
+  FillRect(dst, &all, green);
+  EXPECT_TRUE(TransparentImage(dst, 0, 0, all.right, all.bottom, srcDc, 0, 0, info.bmWidth, info.bmHeight, kMagenta));
+  int blended = 0, background = 0;
+  for (int y = 0; y < all.bottom; y++)
+    for (int x = 0; x < all.right; x++) {
+      COLORREF c = GetPixel(dst, x, y);
+      background += c == RGB(0, 128, 0);
+      blended += c != RGB(0, 128, 0) && !own.count(c);
+    }
+  EXPECT_EQ(0, blended) << "pixels of the shrunk picture that are none of its colours";
+  EXPECT_GT(background, 0) << "the corners let the background through";
+  SelectObject(dst, old);
+  SelectObject(srcDc, oldSrc);
+  DeleteObject(green);
+  DeleteObject(canvas);
+  DeleteDC(dst);
+  DeleteDC(srcDc);
+  DeleteObject(button);
 }
 
 }  // namespace
