@@ -5,34 +5,12 @@
 #include <stdio.h>
 #include <tlhelp32.h>
 #include "device_profile.h"
+#include "benchsupport.h"
 
 namespace {
 
 const DWORD kMeasureMs = 60000;
 const DWORD kSettleMs = 3000;
-
-ULONGLONG FileTimeValue(const FILETIME &t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
-
-// Kernel and user time of every thread of a process, in 100 ns units. The desktop's process times of
-// another process do not advance here; its threads' times do.
-ULONGLONG ProcessCpu(DWORD processId) {
-  ULONGLONG total = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  THREADENTRY32 entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID != processId) continue;
-    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
-    if (!thread) continue;
-    FILETIME created, exited, kernel, user;
-    if (GetThreadTimes(thread, &created, &exited, &kernel, &user))
-      total += FileTimeValue(kernel) + FileTimeValue(user);
-    CloseHandle(thread);
-  }
-  CloseHandle(snapshot);
-  return total;
-}
 
 bool ReadDword(LPCWSTR name, DWORD *value) {
   DWORD size = sizeof(*value);

@@ -14,26 +14,13 @@
 #include "startup.h"
 #include "tasklist.h"
 #include "tasklist_fill.h"
+#include "benchsupport.h"
 
 namespace {
 
 const int kPrograms = 40;
 const int kRounds = 15;
 const double kTargetMs = 50.0;
-
-double Now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 struct Child {
   PROCESS_INFORMATION pi;

@@ -10,43 +10,13 @@
 #include <algorithm>
 #include <vector>
 #include "wm_shell.h"
+#include "benchsupport.h"
 
 namespace {
 
 const int kPrograms = 60;
 const int kRounds = 7;
 const DWORD kIdleMs = 60000;
-
-double Now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-// Kernel plus user time of every thread of a process, in ms (the host does not keep another
-// process's own total current).
-double ProcessCpuMs(DWORD processId) {
-  double total = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  THREADENTRY32 entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID != processId) continue;
-    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
-    if (!thread) continue;
-    FILETIME c, e, k, u;
-    if (GetThreadTimes(thread, &c, &e, &k, &u)) {
-      ULARGE_INTEGER kk = {{k.dwLowDateTime, k.dwHighDateTime}}, uu = {{u.dwLowDateTime, u.dwHighDateTime}};
-      total += (kk.QuadPart + uu.QuadPart) / 10000.0;
-    }
-    CloseHandle(thread);
-  }
-  CloseHandle(snapshot);
-  return total;
-}
 
 bool Start(const WCHAR *exe, const WCHAR *args, PROCESS_INFORMATION *pi) {
   WCHAR cmd[MAX_PATH * 2];

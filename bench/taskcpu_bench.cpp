@@ -23,22 +23,9 @@
 #include "tasklist.h"
 #include "taskops.h"
 #include "wm_process.h"
+#include "benchsupport.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 std::vector<PROCESS_INFORMATION> g_Helpers;
 

@@ -9,6 +9,7 @@
 #include "database.h"
 #include "tasklist.h"
 #include "wm_process.h"
+#include "benchsupport.h"
 
 namespace {
 
@@ -17,14 +18,6 @@ const int kRounds = 31;
 
 TaskList g_List;
 TaskDatabase g_NoDatabase;
-
-double Now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
 
 BOOL CountWindow(HWND hwnd, void *context) {
   DWORD processId = 0;
@@ -44,11 +37,6 @@ void Floor() {
   }
   DWORD windows = 0;
   WmWalkTopLevelWindows(CountWindow, &windows);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 struct Helper {

@@ -6,35 +6,16 @@
 set -u -o pipefail
 src=$1 build=$2
 work=$build/boottest
-dev=$work/dev
-vtd=$src/device/vtdevice
-fail() { echo "FAIL: $*"; echo "--- run log"; cat "$work/run.log" 2>/dev/null; exit 1; }
-in_dev() { "$vtd" exec "$dev" "$@" 2>/dev/null < /dev/null | tr -d '\r'; }
+. "$src/tests/support/owndevice.sh"
 helper() { in_dev 'C:\devicehelper.exe' "$@"; }
-wait_for() {  # wait_for SECONDS COMMAND...
-  local t=$1; shift
-  for _ in $(seq $((t * 5))); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
 
-"$vtd" stop "$dev" >/dev/null 2>&1
-rm -rf "$work"
-mkdir -p "$work/card"
-cat > "$work/test.profile" <<PROFILE
-WIDTH=480
+boot_own_device "WIDTH=480
 HEIGHT=640
 PLATFORM=PocketPC
-OEM="Boot Test Handheld"
+OEM=\"Boot Test Handheld\"
 LOCALE=en_US.UTF-8
-CARDS="SD Card|Storage Card=$work/card"
-BATTERY="50 8"
-PROFILE
-
-unset DISPLAY
-VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
-runner=$!
-trap 'kill $runner 2>/dev/null; wait $runner 2>/dev/null; "$vtd" stop "$dev" >/dev/null 2>&1' EXIT
-wait_for 120 grep -q "is running" "$work/run.log" || fail "the device did not boot"
+CARDS=\"SD Card|Storage Card=$work/card\"
+BATTERY=\"50 8\"" "$work/card"
 cp "$build/tests/helpers/devicehelper.exe" "$dev/prefix/drive_c/devicehelper.exe"
 
 # Cards in the profile's order, the second backed by a host folder; the simulated battery.

@@ -7,32 +7,13 @@
 set -u -o pipefail
 src=$1 build=$2
 work=$build/resetoffertest
-dev=$work/dev
-vtd=$src/device/vtdevice
-fail() { echo "FAIL: $*"; echo "--- run log"; cat "$work/run.log" 2>/dev/null; exit 1; }
-in_dev() { "$vtd" exec "$dev" "$@" 2>/dev/null < /dev/null | tr -d '\r'; }
-wait_for() {  # wait_for SECONDS COMMAND...
-  local t=$1; shift
-  for _ in $(seq $((t * 5))); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
+. "$src/tests/support/owndevice.sh"
 
-"$vtd" stop "$dev" >/dev/null 2>&1
-rm -rf "$work"
-mkdir -p "$work"
-cat > "$work/test.profile" <<PROFILE
-WIDTH=240
+boot_own_device "WIDTH=240
 HEIGHT=320
 PLATFORM=PocketPC
-OEM="Reset Offer Handheld"
-LOCALE=en_US.UTF-8
-PROFILE
-
-unset DISPLAY
-VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
-runner=$!
-trap 'kill $runner 2>/dev/null; wait $runner 2>/dev/null; "$vtd" stop "$dev" >/dev/null 2>&1' EXIT
-wait_for 120 grep -q "is running" "$work/run.log" || fail "the device did not boot"
+OEM=\"Reset Offer Handheld\"
+LOCALE=en_US.UTF-8"
 cp "$build/tests/helpers/devicehelper.exe" "$build/tests/helpers/tweakhelper.exe" "$dev/prefix/drive_c/"
 log=$dev/prefix/drive_c/VT.gui.txt
 

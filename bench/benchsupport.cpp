@@ -1,0 +1,42 @@
+#include "benchsupport.h"
+#include <tlhelp32.h>
+#include <algorithm>
+
+namespace {
+ULONGLONG FileTimeValue(const FILETIME &t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
+}  // namespace
+
+double Now() {
+  static LARGE_INTEGER frequency;
+  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+ULONGLONG ProcessCpu(DWORD processId) {
+  ULONGLONG total = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != processId) continue;
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+    if (!thread) continue;
+    FILETIME created, exited, kernel, user;
+    if (GetThreadTimes(thread, &created, &exited, &kernel, &user))
+      total += FileTimeValue(kernel) + FileTimeValue(user);
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+  return total;
+}
+
+double ProcessCpuMs(DWORD processId) { return ProcessCpu(processId) / 10000.0; }

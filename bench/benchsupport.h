@@ -1,0 +1,14 @@
+// What every measurement needs: a clock, a median and the processor time of another process.
+#pragma once
+#include <windows.h>
+#include <vector>
+
+// Milliseconds from the performance counter.
+double Now();
+// The middle value (0 for none).
+double Median(std::vector<double> v);
+// Kernel and user time of every thread of a process, in 100 ns units. The desktop's process times of
+// another process do not advance here; its threads' times do.
+ULONGLONG ProcessCpu(DWORD processId);
+// The same in milliseconds.
+double ProcessCpuMs(DWORD processId);
