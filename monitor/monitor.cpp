@@ -57,7 +57,7 @@ void MonitorCycle(void) {
   WriteDebugLog(LOG_MONITOR, L"\tGetProcessList() call [CMD Load settings=%d].", (int)g_Monitor.reload);
   // Only programs with a visible titled window count as running; the list matches the database as it
   // was before this cycle's reload.
-  BuildTaskList(&g_TaskList, 1, 1, 0);
+  BuildTaskListNames(&g_TaskList, 1, 1);
   if (g_Monitor.reload) {
     WriteDebugLog(LOG_MONITOR, L"\tGetProcessList::Load Settings");
     // A file that cannot be opened leaves the database empty and the reload pending for the next cycle.

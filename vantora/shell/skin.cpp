@@ -7,6 +7,7 @@
 #include "paths.h"
 #include "settings.h"
 #include "wm.h"
+#include <objbase.h>
 
 SkinImage g_Skin[SKIN_IMAGE_COUNT];
 
@@ -25,10 +26,13 @@ LPCWSTR SkinImageFile(int image) {
 void LoadSkinImages(void) {
   WriteDebugLog(LOG_GUI, L"+LoadSkinImages call.");
   FreeSkinImages();
+  // Held over all the images: each load would otherwise start and tear down the image decoders anew.
+  HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
   for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
     g_Skin[i].bitmap = SHLoadImageFile(GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"Images", kSkinFiles[i]));
     if (!g_Skin[i].bitmap) WriteDebugLog(LOG_GUI, L"LoadSkinImages: [%s] not loaded", kSkinFiles[i]);
   }
+  if (SUCCEEDED(com)) CoUninitialize();
   // A bitmap whose description cannot be read counts as missing: its controls collapse.
   for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
     if (g_Skin[i].bitmap && !GetObjectW(g_Skin[i].bitmap, sizeof(BITMAP), &g_Skin[i].info)) {

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "../resource.h"
 #include "../tasks/database.h"
+#include "../tasks/taskops.h"
 #include "../tweaks/companions.h"
 #include "../tweaks/tweaks.h"
 #include "layout.h"
@@ -49,6 +50,9 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
     WmSetForegroundWindow((HWND)((ULONG_PTR)first | 1));
     return 0;
   }
+
+  // The task list's CPU figures need a 200 ms window; the rest of the start runs inside it.
+  StartProcessListWindow();
 
   GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
   WriteDebugLog(LOG_GUI, L"Screen size=%dx%d.", g_Main.screenWidth, g_Main.screenHeight);

@@ -171,7 +171,9 @@ int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindo
   return 1;
 }
 
-int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons) {
+namespace {
+
+int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons, bool paths) {
   ClearTaskList(list);
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return 0;
@@ -190,10 +192,20 @@ int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowed
   // Paths only for the rows kept: opening every process of the device is the costly part.
   for (int i = 0; i < list->count; i++) {
     TaskEntry *row = &list->entries[i];
-    if (row->running) ReadProcessPath(row->processId, row->path, TASK_TEXT_CHARS);
+    if (row->running && paths) ReadProcessPath(row->processId, row->path, TASK_TEXT_CHARS);
     if (icons) FetchIcon(row);
   }
   return 1;
+}
+
+}  // namespace
+
+int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons) {
+  return BuildRows(list, database, windowedOnly, visibleOnly, icons, true);
+}
+
+int BuildTaskListNames(TaskList *list, int windowedOnly, int visibleOnly) {
+  return BuildRows(list, &g_TaskDatabase, windowedOnly, visibleOnly, 0, false);
 }
 
 int BuildTaskList(TaskList *list, int windowedOnly, int visibleOnly, int icons) {

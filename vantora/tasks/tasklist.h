@@ -50,6 +50,9 @@ struct TaskDatabase;
 int BuildTaskList(TaskList *list, int windowedOnly, int visibleOnly, int icons);
 // The same with a given database instead of the program's own.
 int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons);
+// The same without icons and without the paths of running programs (their rows keep an empty path),
+// for a caller that matches programs by name only: opening every kept process is its costly part.
+int BuildTaskListNames(TaskList *list, int windowedOnly, int visibleOnly);
 // Appends one row (the program browser's way of adding a program that is not running). 0 when the
 // table is full.
 int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindow, int visible, int running, int icons,

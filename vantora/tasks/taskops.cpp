@@ -18,12 +18,15 @@ namespace {
 
 // The time the list's CPU figures are measured over when it is built.
 #define LIST_SAMPLE_MS 200
+// A window opened ahead longer ago than this is not used: the figures would average too long a time.
+#define LIST_WINDOW_MAX_AGE_MS 1000
 
 // Samples are large and belong to the user-interface thread. The tick keeps the latest sample so the
 // next tick measures over the time in between instead of waiting.
 CpuSample g_ListSample;
 CpuSample g_TickSample;
 CpuSample g_NewSample;
+bool g_WindowOpen;  // g_ListSample was taken ahead by StartProcessListWindow
 ThreadOwners g_Owners;
 
 TaskEntry *RowAt(int row) {
@@ -93,6 +96,12 @@ int TaskKnobLeft(int level, int trackLeft, int trackRight, int knobWidth) {
   return trackLeft + (PRIORITY_LEVEL_IDLE - level) * (trackRight - trackLeft) / PRIORITY_LEVEL_IDLE - knobWidth / 2;
 }
 
+void StartProcessListWindow(void) {
+  DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
+  g_WindowOpen = TakeCpuSample(&g_ListSample) != FALSE;
+  SetProcPermissions(oldPermissions);
+}
+
 void GetProcessList(void) {
   DWORD start = GetTickCount();
   WriteDebugLog(LOG_GUI, L"+GetProcessList call.");
@@ -100,7 +109,8 @@ void GetProcessList(void) {
   // covers the whole device, so it need not wait for the rows. A program that starts in between has no
   // threads in it and reads 0 until the next tick.
   DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
-  TakeCpuSample(&g_ListSample);
+  if (!g_WindowOpen || GetTickCount() - g_ListSample.tick > LIST_WINDOW_MAX_AGE_MS) TakeCpuSample(&g_ListSample);
+  g_WindowOpen = false;
   SetProcPermissions(oldPermissions);
   BuildTaskList(&g_TaskList, 1, 0, 1);
   WriteDebugLog(LOG_GUI, L"GetProcessList All Tasks (running+db) = %d.", g_TaskList.count);

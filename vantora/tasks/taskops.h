@@ -18,6 +18,10 @@
 // than 12 characters are shown cut, with "...". The CPU load of every row comes from one pair of
 // device-wide samples 200 ms apart.
 void GetProcessList(void);
+// Opens the measuring window of the next GetProcessList now (its first sample), so that work done
+// before the list is built, such as the program's start, runs inside the 200 ms instead of before them.
+// GetProcessList opens its own window when this was not called, or more than a second before.
+void StartProcessListWindow(void);
 // GetProcessList under the wait cursor, then the page's rows and layout are rebuilt and redrawn.
 void RefreshProcessList(int page);
 // Takes the row into the task database or out of it, keeping its level.
