@@ -49,6 +49,8 @@ class CompanionsTest : public ::testing::Test {
   void SetUp() override {
     GetModuleFolder(&g_Paths);
     for (const CompanionFiles *c : {&kQuitlet, &kGaugelet}) {
+      // A companion another test's main program started may still be closing: it must be gone first.
+      CloseAndWait(c->cls, c->title);
       ASSERT_EQ(nullptr, FindWindowW(c->cls, c->title)) << "left running by another test";
       std::wstring installed = InstalledProgram(c->exe);
       if (FileExists(installed)) continue;
