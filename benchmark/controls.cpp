@@ -27,38 +27,53 @@ static void StretchWhole(HDC dc, HBITMAP image, const RECT *rc, int srcX, int sr
   DeleteDC(mem);
 }
 
+// Press and release by stylus or Enter, and the focus look: the same for both controls. A disabled
+// control only beeps; the command goes to the parent when a press is released.
+static void HandlePressInput(HWND hwnd, UINT msg, WPARAM wParam, DWORD command, BYTE *pressed, BYTE *focused) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      if (wParam != VK_RETURN) return;
+      // fall through
+    case WM_LBUTTONDOWN:
+      if (GetWindowLongW(hwnd, GWL_STYLE) & WS_DISABLED) {
+        Beep();
+        return;
+      }
+      SetCapture(hwnd);
+      *pressed = 1;
+      SetFocus(hwnd);
+      InvalidateRect(hwnd, NULL, FALSE);
+      return;
+    case WM_KEYUP:
+      if (wParam != VK_RETURN) return;
+      // fall through
+    case WM_LBUTTONUP:
+      if (*pressed) {
+        ReleaseCapture();
+        *pressed = 0;
+        InvalidateRect(hwnd, NULL, FALSE);
+        SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(command, 0), (LPARAM)hwnd);
+      }
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      *focused = msg == WM_SETFOCUS;
+      InvalidateRect(hwnd, NULL, FALSE);
+      return;
+  }
+}
+
 static LRESULT CALLBACK GButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   GButton *button = (GButton *)GetWindowLongPtrW(hwnd, GWLP_ID);
   if (!button || button->window != hwnd) return DefWindowProcW(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_KEYDOWN:
-      if (wParam != VK_RETURN) return 0;
-      // fall through
     case WM_LBUTTONDOWN:
-      if (GetWindowLongW(hwnd, GWL_STYLE) & WS_DISABLED) {
-        Beep();
-        return 0;
-      }
-      SetCapture(hwnd);
-      button->pressed = 1;
-      SetFocus(hwnd);
-      InvalidateRect(hwnd, NULL, FALSE);
-      return 0;
     case WM_KEYUP:
-      if (wParam != VK_RETURN) return 0;
-      // fall through
     case WM_LBUTTONUP:
-      if (button->pressed) {
-        ReleaseCapture();
-        button->pressed = 0;
-        InvalidateRect(hwnd, NULL, FALSE);
-        SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(button->command, 0), (LPARAM)hwnd);
-      }
-      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      button->focused = msg == WM_SETFOCUS;
-      InvalidateRect(hwnd, NULL, FALSE);
+      HandlePressInput(hwnd, msg, wParam, button->command, &button->pressed, &button->focused);
       return 0;
     case WM_ENABLE:
       InvalidateRect(hwnd, NULL, FALSE);
@@ -96,33 +111,12 @@ static LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   if (!box || box->window != hwnd) return DefWindowProcW(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_KEYDOWN:
-      if (wParam != VK_RETURN) return 0;
-      // fall through
     case WM_LBUTTONDOWN:
-      if (GetWindowLongW(hwnd, GWL_STYLE) & WS_DISABLED) {
-        Beep();
-        return 0;
-      }
-      SetFocus(hwnd);
-      SetCapture(hwnd);
-      box->pressed = 1;
-      InvalidateRect(hwnd, NULL, FALSE);
-      return 0;
     case WM_KEYUP:
-      if (wParam != VK_RETURN) return 0;
-      // fall through
     case WM_LBUTTONUP:
-      if (box->pressed) {
-        ReleaseCapture();
-        box->pressed = 0;
-        InvalidateRect(hwnd, NULL, FALSE);
-        SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(box->command, 0), (LPARAM)hwnd);
-      }
-      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      box->focused = msg == WM_SETFOCUS;
-      InvalidateRect(hwnd, NULL, FALSE);
+      HandlePressInput(hwnd, msg, wParam, box->command, &box->pressed, &box->focused);
       return 0;
     case WM_SETTEXT:
       return TRUE;
