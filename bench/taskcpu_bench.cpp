@@ -193,9 +193,9 @@ int main() {
   }
 
   if (!result) {
-    // 1. Start to a full list, three rounds each, alternating.
+    // 1. Start to a full list, seven rounds each, alternating (the median of each is reported).
     std::vector<double> ours, peer;
-    for (int round = 0; round < 3; round++) {
+    for (int round = 0; round < 7; round++) {
       ours.push_back(VantoraStart(vantora));
       peer.push_back(PeerStart(40));
     }

@@ -55,9 +55,6 @@ BOOL RegisterMonitorClass(void) {
 void MonitorCycle(void) {
   DWORD start = GetTickCount();
   WriteDebugLog(LOG_MONITOR, L"\tGetProcessList() call [CMD Load settings=%d].", (int)g_Monitor.reload);
-  // Only programs with a visible titled window count as running; the list matches the database as it
-  // was before this cycle's reload.
-  BuildTaskListNames(&g_TaskList, 1, 1);
   if (g_Monitor.reload) {
     WriteDebugLog(LOG_MONITOR, L"\tGetProcessList::Load Settings");
     // A file that cannot be opened leaves the database empty and the reload pending for the next cycle.
@@ -66,6 +63,8 @@ void MonitorCycle(void) {
                          L"\tGetProcessList::Database process %d %s %d"))
       g_Monitor.reload = 0;
   }
+  // The database's programs that run with a visible titled window; the others are never looked at.
+  BuildTaskListNames(&g_TaskList, 1, 1);
   WriteDebugLog(LOG_MONITOR, L"\tGetProcessList set priorities.");
   // One thread snapshot serves every matched program of the cycle; taken at the first match.
   bool haveThreads = false;

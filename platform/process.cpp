@@ -2,6 +2,8 @@
 #include "wm_process.h"
 #include <psapi.h>
 #include "device_profile.h"
+#include "systemlisting.h"
+#include <strsafe.h>
 
 namespace {
 // The handheld starts a thread with access to its own process only.
@@ -35,6 +37,39 @@ BOOL WmProcess32First(HANDLE snapshot, PROCESSENTRY32W *entry) {
 BOOL WmProcess32Next(HANDLE snapshot, PROCESSENTRY32W *entry) {
   if (!entry) return FALSE;
   return SkipInfrastructure(snapshot, entry, Process32NextW(snapshot, entry));
+}
+
+int WmListProcesses(WmProcessEntry *processes, int capacity) {
+  if (!processes || capacity < 0) return -1;
+  int count = 0;
+  auto add = [&](DWORD processId, DWORD threads, LPCWSTR exeName) {
+    if (!processId || WmIsInfrastructureProcess(exeName)) return true;
+    if (count >= capacity) return false;
+    WmProcessEntry *entry = &processes[count++];
+    entry->processId = processId;
+    entry->threadCount = threads;
+    StringCchCopyW(entry->exeName, MAX_PATH, exeName);
+    return true;
+  };
+  if (ForEachSystemProcess([&](const SYSTEM_PROCESS_INFORMATION *process, const SystemThread *) {
+        // The name is counted, not terminated.
+        WCHAR name[MAX_PATH] = L"";
+        int chars = process->ImageName.Buffer ? process->ImageName.Length / (int)sizeof(WCHAR) : 0;
+        if (chars >= MAX_PATH) chars = MAX_PATH - 1;
+        if (chars > 0) CopyMemory(name, process->ImageName.Buffer, chars * sizeof(WCHAR));
+        name[chars] = 0;
+        return add((DWORD)(ULONG_PTR)process->UniqueProcessId, process->NumberOfThreads, name);
+      }))
+    return count;
+  count = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry))
+    if (!add(entry.th32ProcessID, entry.cntThreads, entry.szExeFile)) break;
+  CloseHandle(snapshot);
+  return count;
 }
 
 DWORD SetProcPermissions(DWORD newPermissions) {

@@ -1,60 +1,11 @@
 // Thread times and levels of every thread of the device in one pass.
 #include "wm_process.h"
 #include <tlhelp32.h>
-#include <winternl.h>
+#include "systemlisting.h"
 
 namespace {
 
 ULONGLONG FileTimeValue(const FILETIME &ft) { return ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime; }
-
-// The thread record that follows each process record of the system's process information.
-struct SystemThread {
-  LARGE_INTEGER kernelTime;
-  LARGE_INTEGER userTime;
-  LARGE_INTEGER createTime;
-  ULONG waitTime;
-  PVOID startAddress;
-  CLIENT_ID clientId;
-  LONG priority;
-  LONG basePriority;
-  ULONG contextSwitches;
-  ULONG threadState;
-  ULONG waitReason;
-};
-
-#define INFO_LENGTH_MISMATCH ((NTSTATUS)0xC0000004L)
-
-// Calls visit(processId, thread) for every thread of the device from one system call. FALSE when the
-// call is not answered.
-template <class F> BOOL ForEachSystemThread(F visit) {
-  ULONG size = 256 * 1024;
-  BYTE *buffer = NULL;
-  NTSTATUS status = INFO_LENGTH_MISMATCH;
-  for (int tries = 0; tries < 4 && status == INFO_LENGTH_MISMATCH; tries++) {
-    if (buffer) HeapFree(GetProcessHeap(), 0, buffer);
-    buffer = (BYTE *)HeapAlloc(GetProcessHeap(), 0, size);
-    if (!buffer) return FALSE;
-    ULONG needed = 0;
-    status = NtQuerySystemInformation(SystemProcessInformation, buffer, size, &needed);
-    // Threads start meanwhile: ask for some room beyond what was needed.
-    if (status == INFO_LENGTH_MISMATCH) size = (needed > size ? needed : size * 2) + 64 * 1024;
-  }
-  if (status != 0) {
-    if (buffer) HeapFree(GetProcessHeap(), 0, buffer);
-    return FALSE;
-  }
-  for (ULONG offset = 0;;) {
-    const SYSTEM_PROCESS_INFORMATION *process = (const SYSTEM_PROCESS_INFORMATION *)(buffer + offset);
-    const SystemThread *thread = (const SystemThread *)(process + 1);
-    DWORD processId = (DWORD)(ULONG_PTR)process->UniqueProcessId;
-    bool more = true;
-    for (ULONG i = 0; processId && i < process->NumberOfThreads && more; i++, thread++) more = visit(processId, thread);
-    if (!more || !process->NextEntryOffset) break;
-    offset += process->NextEntryOffset;
-  }
-  HeapFree(GetProcessHeap(), 0, buffer);
-  return TRUE;
-}
 
 // The whole device's threads and their times in one system call. -1 when the call is not answered.
 int SampleFromSystem(WmThreadTimes *threads, int capacity) {

@@ -45,6 +45,18 @@ BOOL WmProcess32Next(HANDLE snapshot, PROCESSENTRY32W *entry);
 // TRUE for the executable name (no folder, any case) of one of those infrastructure processes.
 BOOL WmIsInfrastructureProcess(LPCWSTR exeName);
 
+// One process of a listing: what a TH32CS_SNAPPROCESS entry says of it.
+struct WmProcessEntry {
+  DWORD processId;
+  DWORD threadCount;
+  WCHAR exeName[MAX_PATH];  // no folder
+};
+// The same processes as WmProcess32First/Next (the infrastructure and the host's idle process left
+// out), at most capacity of them (the count is returned), -1 when they cannot be listed. One call to
+// the system where it lists every process, else a snapshot: a fraction of a snapshot's cost, for
+// callers that list the device often.
+int WmListProcesses(WmProcessEntry *processes, int capacity);
+
 // ---- Memory ----------------------------------------------------------------------------------------
 
 // Heap use of a process in bytes, 0 when it cannot be measured. The host cannot list another

@@ -58,6 +58,26 @@ TEST(DeviceProcesses, TheShellIsASystemProcessAndTheEmulatorsOwnAreNeverListed) 
   EXPECT_EQ(host.size(), device.size() + std::count_if(host.begin(), host.end(), [](const std::wstring &n) {
                            return WmIsInfrastructureProcess(n.c_str()) != 0;
                          }));
+  // The one-call listing gives the same programs, this one with its own id and threads.
+  static WmProcessEntry listed[512];
+  int count = WmListProcesses(listed, ARRAYSIZE(listed));
+  std::vector<std::wstring> names;
+  bool listedSelf = false;
+  for (int i = 0; i < count; i++) {
+    std::wstring name = listed[i].exeName;
+    std::transform(name.begin(), name.end(), name.begin(), ::towlower);
+    names.push_back(name);
+    if (listed[i].processId != GetCurrentProcessId()) continue;
+    listedSelf = name == own;
+    EXPECT_GE(listed[i].threadCount, 1u);
+  }
+  EXPECT_TRUE(listedSelf);
+  std::sort(names.begin(), names.end());
+  std::sort(device.begin(), device.end());
+  EXPECT_EQ(device, names);
+  // A full table stops at its capacity; no table is no listing.
+  EXPECT_EQ(2, WmListProcesses(listed, 2));
+  EXPECT_EQ(-1, WmListProcesses(NULL, 5));
 
   // The task list the suite shows: the shell is there, as a system process with its path in the
   // device's Windows folder; nothing of the emulator is.

@@ -119,7 +119,8 @@ TEST_F(VantoraTest, StartsFullScreenLogsItsStartAndOkEndsIt) {
 TEST_F(VantoraTest, SecondStartBringsTheFirstForwardAndWritesNothingElse) {
   HWND first = Start();
   ASSERT_NE(nullptr, first);
-  WaitUntil([] { return FindLine(ReadLogLines(kLog), L"Refresh timer set") != nullptr; }, 5000);
+  // The start is over once the task list has its icons and CPU figures.
+  WaitUntil([] { return FindLine(ReadLogLines(kLog), L"GetProcessList icons and CPU loads done") != nullptr; }, 5000);
   // Something else in front.
   SetForegroundWindow(FindWindowW(L"DesktopExplorerWindow", L"Desktop"));
   WaitUntil([&] { return GetForegroundWindow() != first; }, 2000);

@@ -137,6 +137,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       CancelPagePress();
       return 0;
     case WM_TIMER:
+      if (wParam == LIST_FIGURES_TIMER_ID) {
+        KillTimer(hwnd, LIST_FIGURES_TIMER_ID);
+        if (FinishProcessListWindow() && g_Main.currentPage == PAGE_TASKS) InvalidateRect(hwnd, NULL, FALSE);
+        return 0;
+      }
       MainWindow_OnRefreshTick(hwnd);
       return 0;
     case WM_HOTKEY:

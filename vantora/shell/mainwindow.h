@@ -7,6 +7,7 @@
 #define VANTORA_TITLE L"Vantora"
 #define REFRESH_TIMER_ID 1
 #define REFRESH_PERIOD_MS 3500
+#define LIST_FIGURES_TIMER_ID 2
 #define PAGE_COUNT 7
 
 // Colours shared by the pages and the About overlay.

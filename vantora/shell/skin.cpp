@@ -8,6 +8,7 @@
 #include "settings.h"
 #include "wm.h"
 #include <objbase.h>
+#include <strsafe.h>
 
 SkinImage g_Skin[SKIN_IMAGE_COUNT];
 
@@ -23,16 +24,48 @@ LPCWSTR SkinImageFile(int image) {
   return image >= 0 && image < SKIN_IMAGE_COUNT ? kSkinFiles[image] : NULL;
 }
 
-void LoadSkinImages(void) {
-  WriteDebugLog(LOG_GUI, L"+LoadSkinImages call.");
-  FreeSkinImages();
+static WCHAR g_SkinFolder[MAX_PATH];
+static HANDLE g_SkinLoader;
+
+// Decodes every file of g_SkinFolder into the table; on any thread (the bitmaps are the process's).
+static DWORD WINAPI DecodeSkinFiles(LPVOID) {
   // Held over all the images: each load would otherwise start and tear down the image decoders anew.
   HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
   for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
-    g_Skin[i].bitmap = SHLoadImageFile(GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"Images", kSkinFiles[i]));
+    WCHAR path[MAX_PATH];
+    // No folder (no installation) or a path that would be cut: the image is missing.
+    g_Skin[i].bitmap = g_SkinFolder[0] && SUCCEEDED(StringCchPrintfW(path, MAX_PATH, L"%s%s", g_SkinFolder,
+                                                                     kSkinFiles[i]))
+                           ? SHLoadImageFile(path)
+                           : NULL;
     if (!g_Skin[i].bitmap) WriteDebugLog(LOG_GUI, L"LoadSkinImages: [%s] not loaded", kSkinFiles[i]);
   }
   if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
+}
+
+static bool g_SkinPending;  // decoded (or being decoded) but not yet checked by EndLoadSkinImages
+
+static void WaitForSkinLoader(void) {
+  if (!g_SkinLoader) return;
+  WaitForSingleObject(g_SkinLoader, INFINITE);
+  CloseHandle(g_SkinLoader);
+  g_SkinLoader = NULL;
+}
+
+void BeginLoadSkinImages(void) {
+  WriteDebugLog(LOG_GUI, L"+LoadSkinImages call.");
+  FreeSkinImages();
+  StringCchCopyW(g_SkinFolder, MAX_PATH, GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"Images", L""));
+  g_SkinPending = true;
+  g_SkinLoader = CreateThread(NULL, 0, DecodeSkinFiles, NULL, 0, NULL);
+  if (!g_SkinLoader) DecodeSkinFiles(NULL);
+}
+
+void EndLoadSkinImages(void) {
+  if (!g_SkinPending) return;
+  WaitForSkinLoader();
+  g_SkinPending = false;
   // A bitmap whose description cannot be read counts as missing: its controls collapse.
   for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
     if (g_Skin[i].bitmap && !GetObjectW(g_Skin[i].bitmap, sizeof(BITMAP), &g_Skin[i].info)) {
@@ -44,7 +77,14 @@ void LoadSkinImages(void) {
   WriteDebugLog(LOG_GUI, L"-LoadSkinImages done.");
 }
 
+void LoadSkinImages(void) {
+  BeginLoadSkinImages();
+  EndLoadSkinImages();
+}
+
 void FreeSkinImages(void) {
+  WaitForSkinLoader();
+  g_SkinPending = false;
   for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
     if (g_Skin[i].bitmap) DeleteObject(g_Skin[i].bitmap);
     g_Skin[i].bitmap = NULL;

@@ -43,6 +43,10 @@ extern SkinImage g_Skin[SKIN_IMAGE_COUNT];
 LPCWSTR SkinImageFile(int image);
 // Loads every image from the installation's "Images" folder (images already loaded are freed first).
 void LoadSkinImages(void);
+// The same in two halves: the images are decoded on a thread of their own between the two, and nothing
+// may read the table before EndLoadSkinImages has returned.
+void BeginLoadSkinImages(void);
+void EndLoadSkinImages(void);
 void FreeSkinImages(void);
 // Drawn size of an image: ScaleX/ScaleY of half its pixel size; 0 for a missing image or a bad number.
 int SkinW(int image);

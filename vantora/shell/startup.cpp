@@ -39,7 +39,6 @@ static BOOL RegisterMainClass(void) {
 
 int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
   g_Main.instance = instance;
-  WmSetWaitCursor(TRUE);
   ReadDebugSwitch();
   WriteDebugLog(LOG_GUI, L"Vantora app start.");
 
@@ -51,8 +50,11 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
     return 0;
   }
 
-  // The task list's CPU figures need a 200 ms window; the rest of the start runs inside it.
+  // The task list's CPU figures need a 200 ms window, and the pictures take a while to decode: both
+  // start first, and the rest of the start runs meanwhile (the pictures on a thread of their own).
   StartProcessListWindow();
+  BeginLoadSkinImages();
+  WmSetWaitCursor(TRUE);
 
   GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
   WriteDebugLog(LOG_GUI, L"Screen size=%dx%d.", g_Main.screenWidth, g_Main.screenHeight);
@@ -70,13 +72,11 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
   g_TaskDatabase.count = 0;
   LoadSettings();
 
-  LoadSkinImages();
-
   g_Main.currentPage = 0;
-  for (int page = 0; page < PAGE_COUNT; page++) {
-    InitPageItems(page);
-    SetupPageRows(page);
-  }
+  for (int page = 0; page < PAGE_COUNT; page++) InitPageItems(page);
+  // The rows and the layout need the pictures' sizes.
+  EndLoadSkinImages();
+  for (int page = 0; page < PAGE_COUNT; page++) SetupPageRows(page);
   for (int page = 0; page < PAGE_COUNT; page++) LayoutPage(page, false);
 
   CheckCompanionsAtStart();
@@ -93,6 +93,9 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
 
   WriteDebugLog(LOG_GUI, L"Refresh timer set [%d ms]", REFRESH_PERIOD_MS);
   g_Main.refreshTimer = SetTimer(hwnd, REFRESH_TIMER_ID, REFRESH_PERIOD_MS, NULL);
+  // The task list's icons and CPU figures once its measuring window is over.
+  DWORD due = ProcessListFiguresDue();
+  if (due != INFINITE) SetTimer(hwnd, LIST_FIGURES_TIMER_ID, due ? due : USER_TIMER_MINIMUM, NULL);
   WmSetWaitCursor(FALSE);
 
   MSG msg = {};

@@ -4,7 +4,6 @@
 #include "debuglog.h"
 #include "wm_process.h"
 #include <strsafe.h>
-#include <tlhelp32.h>
 
 TaskList g_TaskList;
 
@@ -84,28 +83,38 @@ void CompactRows(TaskList *list, int windowedOnly, int visibleOnly) {
   list->count = kept;
 }
 
-void AddRunningProcesses(TaskList *list, HANDLE snapshot) {
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  BOOL logged = FALSE;
-  for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry)) {
-    // Id 0 means "not running" in the list; the host's idle process is no program.
-    if (!entry.th32ProcessID) continue;
+// TRUE when a record of the database names the program (over the record field's width).
+bool IsRecorded(const TaskDatabase *database, LPCWSTR exeName) {
+  int records = database->count <= MAX_TASK_RECORDS ? database->count : MAX_TASK_RECORDS;
+  for (int r = 0; r < records; r++)
+    if (!wcsncmp(exeName, database->records[r].exeName, TASK_RECORD_NAME_CHARS)) return true;
+  return false;
+}
+
+// One more than the table holds, so that a full table is noticed.
+WmProcessEntry g_Processes[MAX_TASKS + 1];
+
+bool AddRunningProcesses(TaskList *list, const TaskDatabase *recordedOnly) {
+  int count = WmListProcesses(g_Processes, ARRAYSIZE(g_Processes));
+  if (count < 0) return false;
+  for (int i = 0; i < count; i++) {
+    const WmProcessEntry *process = &g_Processes[i];
+    if (recordedOnly && !IsRecorded(recordedOnly, process->exeName)) continue;
     if (list->count >= MAX_TASKS) {
-      if (!logged) WriteDebugLog(LOG_GUI, L"Task list full [%d rows], further processes left out.", MAX_TASKS);
-      logged = TRUE;
+      WriteDebugLog(LOG_GUI, L"Task list full [%d rows], further processes left out.", MAX_TASKS);
       break;
     }
     TaskEntry *row = &list->entries[list->count++];
     ZeroMemory(row, sizeof(*row));
-    StringCchCopyW(row->exeName, TASK_TEXT_CHARS, entry.szExeFile);
-    StringCchCopyW(row->displayName, TASK_TEXT_CHARS, entry.szExeFile);
+    StringCchCopyW(row->exeName, TASK_TEXT_CHARS, process->exeName);
+    StringCchCopyW(row->displayName, TASK_TEXT_CHARS, process->exeName);
     row->system = (BYTE)IsSystemProcess(row->exeName);
-    row->processId = entry.th32ProcessID;
-    row->threadCount = entry.cntThreads;
+    row->processId = process->processId;
+    row->threadCount = process->threadCount;
     row->priority = PRIORITY_LEVEL_NORMAL;
     row->running = 1;
   }
+  return true;
 }
 
 void MergeDatabase(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly) {
@@ -143,6 +152,11 @@ void MergeDatabase(TaskList *list, const TaskDatabase *database, int windowedOnl
 
 }  // namespace
 
+void FetchTaskIcons(TaskList *list) {
+  for (int i = 0; i < list->count && i < MAX_TASKS; i++)
+    if (!list->entries[i].icon.hIcon) FetchIcon(&list->entries[i]);
+}
+
 void ClearTaskList(TaskList *list) {
   for (int i = 0; i < list->count && i < MAX_TASKS; i++) {
     if (list->entries[i].icon.hIcon) DestroyIcon(list->entries[i].icon.hIcon);
@@ -173,12 +187,12 @@ int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindo
 
 namespace {
 
-int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons, bool paths) {
+// recordedOnly leaves out, before anything else is asked of them, the running programs that no record
+// of the database names.
+int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons, bool paths,
+              bool recordedOnly) {
   ClearTaskList(list);
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  AddRunningProcesses(list, snapshot);
-  CloseHandle(snapshot);
+  if (!AddRunningProcesses(list, recordedOnly ? database : NULL)) return 0;
 
   WindowWalk walk = {list, visibleOnly};
   WmWalkTopLevelWindows(VisitWindow, &walk);
@@ -201,11 +215,11 @@ int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, in
 }  // namespace
 
 int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons) {
-  return BuildRows(list, database, windowedOnly, visibleOnly, icons, true);
+  return BuildRows(list, database, windowedOnly, visibleOnly, icons, true, false);
 }
 
 int BuildTaskListNames(TaskList *list, int windowedOnly, int visibleOnly) {
-  return BuildRows(list, &g_TaskDatabase, windowedOnly, visibleOnly, 0, false);
+  return BuildRows(list, &g_TaskDatabase, windowedOnly, visibleOnly, 0, false, true);
 }
 
 int BuildTaskList(TaskList *list, int windowedOnly, int visibleOnly, int icons) {

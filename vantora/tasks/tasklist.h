@@ -50,13 +50,16 @@ struct TaskDatabase;
 int BuildTaskList(TaskList *list, int windowedOnly, int visibleOnly, int icons);
 // The same with a given database instead of the program's own.
 int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons);
-// The same without icons and without the paths of running programs (their rows keep an empty path),
-// for a caller that matches programs by name only: opening every kept process is its costly part.
+// The same for the program's own database, without icons, with only the running programs a record
+// names and without their paths (their rows keep an empty path): for a caller that matches the
+// database's programs by name only, as often as every few seconds.
 int BuildTaskListNames(TaskList *list, int windowedOnly, int visibleOnly);
 // Appends one row (the program browser's way of adding a program that is not running). 0 when the
 // table is full.
 int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindow, int visible, int running, int icons,
                  LPCWSTR path, LPCWSTR exeName, LPCWSTR title, int priority, int inDatabase);
+// Fetches the small icon of every row that has none.
+void FetchTaskIcons(TaskList *list);
 // Destroys the rows' icons and empties the list.
 void ClearTaskList(TaskList *list);
 

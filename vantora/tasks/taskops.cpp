@@ -26,7 +26,8 @@ namespace {
 CpuSample g_ListSample;
 CpuSample g_TickSample;
 CpuSample g_NewSample;
-bool g_WindowOpen;  // g_ListSample was taken ahead by StartProcessListWindow
+bool g_WindowOpen;      // g_ListSample was taken ahead by StartProcessListWindow
+bool g_FiguresPending;  // the start's list waits for FinishProcessListWindow
 ThreadOwners g_Owners;
 
 TaskEntry *RowAt(int row) {
@@ -102,17 +103,30 @@ void StartProcessListWindow(void) {
   SetProcPermissions(oldPermissions);
 }
 
+// The second sample of the list's window, once its 200 ms are over, and every running row's load.
+static void CloseListWindow(void) {
+  DWORD spent = GetTickCount() - g_ListSample.tick;
+  if (spent < LIST_SAMPLE_MS) Sleep(LIST_SAMPLE_MS - spent);
+  DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
+  TakeCpuSample(&g_TickSample);
+  SetProcPermissions(oldPermissions);
+  ApplyCpuLoads(&g_TaskList, &g_ListSample, &g_TickSample);
+}
+
 void GetProcessList(void) {
   DWORD start = GetTickCount();
   WriteDebugLog(LOG_GUI, L"+GetProcessList call.");
   // One measuring window for the whole list, and the list is built while it runs: the first sample
   // covers the whole device, so it need not wait for the rows. A program that starts in between has no
-  // threads in it and reads 0 until the next tick.
+  // threads in it and reads 0 until the next tick. A window the start opened leaves the figures for
+  // later, so the start need not wait for them.
   DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
-  if (!g_WindowOpen || GetTickCount() - g_ListSample.tick > LIST_WINDOW_MAX_AGE_MS) TakeCpuSample(&g_ListSample);
+  bool ahead = g_WindowOpen && GetTickCount() - g_ListSample.tick <= LIST_WINDOW_MAX_AGE_MS;
+  if (!ahead) TakeCpuSample(&g_ListSample);
   g_WindowOpen = false;
+  g_FiguresPending = false;
   SetProcPermissions(oldPermissions);
-  BuildTaskList(&g_TaskList, 1, 0, 1);
+  BuildTaskList(&g_TaskList, 1, 0, ahead ? 0 : 1);
   WriteDebugLog(LOG_GUI, L"GetProcessList All Tasks (running+db) = %d.", g_TaskList.count);
   int running = 0;
   for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
@@ -134,16 +148,31 @@ void GetProcessList(void) {
       // A database row keeps its stored level, which the monitor enforces.
       if (row->running && !row->inDatabase) GetProcessPriorityIn(&g_Owners, row->processId, &row->priority);
     }
-    DWORD spent = GetTickCount() - g_ListSample.tick;
-    if (spent < LIST_SAMPLE_MS) Sleep(LIST_SAMPLE_MS - spent);
-    oldPermissions = SetProcPermissions(0xFFFFFFFF);
-    TakeCpuSample(&g_TickSample);
-    SetProcPermissions(oldPermissions);
-    ApplyCpuLoads(&g_TaskList, &g_ListSample, &g_TickSample);
-  } else {
-    g_TickSample.taken = FALSE;
+  }
+  g_TickSample.taken = FALSE;
+  if (ahead) {
+    g_FiguresPending = true;
+    WriteDebugLog(LOG_GUI, L"GetProcessList icons and CPU loads follow.");
+  } else if (running) {
+    CloseListWindow();
   }
   WriteDebugLog(LOG_GUI, L"-GetProcessList done %d ms.", (int)(GetTickCount() - start));
+}
+
+DWORD ProcessListFiguresDue(void) {
+  if (!g_FiguresPending) return INFINITE;
+  DWORD spent = GetTickCount() - g_ListSample.tick;
+  return spent < LIST_SAMPLE_MS ? LIST_SAMPLE_MS - spent : 0;
+}
+
+int FinishProcessListWindow(void) {
+  if (!g_FiguresPending) return 0;
+  g_FiguresPending = false;
+  DWORD start = GetTickCount();
+  FetchTaskIcons(&g_TaskList);
+  CloseListWindow();
+  WriteDebugLog(LOG_GUI, L"GetProcessList icons and CPU loads done %d ms.", (int)(GetTickCount() - start));
+  return 1;
 }
 
 void RefreshTaskCpu(void) {

@@ -18,10 +18,17 @@
 // than 12 characters are shown cut, with "...". The CPU load of every row comes from one pair of
 // device-wide samples 200 ms apart.
 void GetProcessList(void);
-// Opens the measuring window of the next GetProcessList now (its first sample), so that work done
-// before the list is built, such as the program's start, runs inside the 200 ms instead of before them.
+// Opens the measuring window of the next GetProcessList now (its first sample), for the program's start:
+// that GetProcessList builds the rows and their levels at once and leaves their icons and CPU loads to
+// FinishProcessListWindow, so the window can be shown while the 200 ms run (rows read 0 until then).
 // GetProcessList opens its own window when this was not called, or more than a second before.
 void StartProcessListWindow(void);
+// Milliseconds until FinishProcessListWindow has its 200 ms (0: due now); INFINITE when no list waits
+// for its figures.
+DWORD ProcessListFiguresDue(void);
+// Gives the list the start left unfinished its icons and CPU loads (waiting out what is left of the
+// 200 ms). 1 when it did, 0 when no list was waiting (a later GetProcessList replaced it).
+int FinishProcessListWindow(void);
 // GetProcessList under the wait cursor, then the page's rows and layout are rebuilt and redrawn.
 void RefreshProcessList(int page);
 // Takes the row into the task database or out of it, keeping its level.
