@@ -9,6 +9,34 @@ template <class T> void Release(T *&p) {
   p = NULL;
 }
 
+// The decoder a file's ending names, created directly: asking the factory to find one reads the
+// description of every decoder it knows for every image. NULL for another ending, or when the file is
+// not what its ending says; the caller then lets the factory look.
+IWICBitmapDecoder *DecoderByEnding(IWICImagingFactory *factory, LPCWSTR fileName) {
+  static const struct {
+    LPCWSTR ending;
+    const CLSID *decoder;
+  } kDecoders[] = {{L".png", &CLSID_WICPngDecoder}, {L".jpg", &CLSID_WICJpegDecoder},
+                   {L".jpeg", &CLSID_WICJpegDecoder}, {L".gif", &CLSID_WICGifDecoder},
+                   {L".bmp", &CLSID_WICBmpDecoder}};
+  LPCWSTR dot = wcsrchr(fileName, L'.');
+  if (!dot || wcschr(dot, L'\\')) return NULL;
+  const CLSID *clsid = NULL;
+  for (const auto &d : kDecoders)
+    if (!lstrcmpiW(dot, d.ending)) clsid = d.decoder;
+  if (!clsid) return NULL;
+  IWICBitmapDecoder *decoder = NULL;
+  IWICStream *stream = NULL;
+  HRESULT hr = CoCreateInstance(*clsid, NULL, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder, (void **)&decoder);
+  if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
+  if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(fileName, GENERIC_READ);
+  if (SUCCEEDED(hr)) hr = decoder->Initialize(stream, WICDecodeMetadataCacheOnDemand);
+  // The decoder keeps its own reference to the stream.
+  Release(stream);
+  if (FAILED(hr)) Release(decoder);
+  return decoder;
+}
+
 }  // namespace
 
 HBITMAP SHLoadImageFile(LPCWSTR fileName) {
@@ -22,7 +50,7 @@ HBITMAP SHLoadImageFile(LPCWSTR fileName) {
   UINT w = 0, h = 0;
   HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 (void **)&factory);
-  if (SUCCEEDED(hr))
+  if (SUCCEEDED(hr) && !(decoder = DecoderByEnding(factory, fileName)))
     hr = factory->CreateDecoderFromFilename(fileName, NULL, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                             &decoder);
   if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);

@@ -102,6 +102,14 @@ TEST_F(ImageTest, EveryFormatLoadsWithItsSizeAndColours) {
     }
     DeleteObject(bmp);
   }
+  // A picture whose ending names another format still loads, exactly.
+  std::wstring mislabelled = folder_ + L"\\png-inside.jpg";
+  ASSERT_TRUE(WriteImage(mislabelled, GUID_ContainerFormatPng, 40, 22));
+  HBITMAP bmp = SHLoadImageFile(mislabelled.c_str());
+  ASSERT_NE(nullptr, bmp);
+  EXPECT_EQ(RGB(0, 0, 255), PixelOf(bmp, 1, 1));
+  EXPECT_EQ(kMagenta, PixelOf(bmp, 35, 15));
+  DeleteObject(bmp);
 }
 
 TEST_F(ImageTest, MissingEmptyAndCorruptFilesGiveNoBitmap) {

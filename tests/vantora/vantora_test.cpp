@@ -120,7 +120,7 @@ TEST_F(VantoraTest, SecondStartBringsTheFirstForwardAndWritesNothingElse) {
   HWND first = Start();
   ASSERT_NE(nullptr, first);
   // The start is over once the task list has its icons and CPU figures.
-  WaitUntil([] { return FindLine(ReadLogLines(kLog), L"GetProcessList icons and CPU loads done") != nullptr; }, 5000);
+  WaitUntil([] { return FindLine(ReadLogLines(kLog), L"GetProcessList paths, icons, levels and CPU loads done") != nullptr; }, 5000);
   // Something else in front.
   SetForegroundWindow(FindWindowW(L"DesktopExplorerWindow", L"Desktop"));
   WaitUntil([&] { return GetForegroundWindow() != first; }, 2000);

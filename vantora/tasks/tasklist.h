@@ -58,8 +58,11 @@ int BuildTaskListNames(TaskList *list, int windowedOnly, int visibleOnly);
 // table is full.
 int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindow, int visible, int running, int icons,
                  LPCWSTR path, LPCWSTR exeName, LPCWSTR title, int priority, int inDatabase);
-// Fetches the small icon of every row that has none.
-void FetchTaskIcons(TaskList *list);
+// The program's own list without paths and icons, for a caller that must show its rows soon:
+// FetchTaskDetails gives them their paths and icons afterwards.
+int BuildTaskListRows(TaskList *list, int windowedOnly, int visibleOnly);
+// The path of every running row that has none, and the small icon of every row that has none.
+void FetchTaskDetails(TaskList *list);
 // Destroys the rows' icons and empties the list.
 void ClearTaskList(TaskList *list);
 

@@ -35,6 +35,12 @@ TaskEntry *RowAt(int row) {
   return &g_TaskList.entries[row];
 }
 
+// A row an operation acts on: a list the start left unfinished gets its paths and levels first.
+TaskEntry *OperandRow(int row) {
+  FinishProcessListWindow();
+  return RowAt(row);
+}
+
 // Names compare over the width of a database record's name field, as the database matches them.
 bool SameRecordName(const TaskEntry *a, const TaskEntry *b) {
   return wcsncmp(a->exeName, b->exeName, TASK_RECORD_NAME_CHARS) == 0;
@@ -103,6 +109,16 @@ void StartProcessListWindow(void) {
   SetProcPermissions(oldPermissions);
 }
 
+// The levels of every running row from one thread snapshot, inside the list's window.
+static void ReadRowLevels(void) {
+  TakeThreadOwners(&g_Owners);
+  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
+    TaskEntry *row = &g_TaskList.entries[i];
+    // A database row keeps its stored level, which the monitor enforces.
+    if (row->running && !row->inDatabase) GetProcessPriorityIn(&g_Owners, row->processId, &row->priority);
+  }
+}
+
 // The second sample of the list's window, once its 200 ms are over, and every running row's load.
 static void CloseListWindow(void) {
   DWORD spent = GetTickCount() - g_ListSample.tick;
@@ -126,7 +142,10 @@ void GetProcessList(void) {
   g_WindowOpen = false;
   g_FiguresPending = false;
   SetProcPermissions(oldPermissions);
-  BuildTaskList(&g_TaskList, 1, 0, ahead ? 0 : 1);
+  if (ahead)
+    BuildTaskListRows(&g_TaskList, 1, 0);
+  else
+    BuildTaskList(&g_TaskList, 1, 0, 1);
   WriteDebugLog(LOG_GUI, L"GetProcessList All Tasks (running+db) = %d.", g_TaskList.count);
   int running = 0;
   for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
@@ -140,20 +159,12 @@ void GetProcessList(void) {
     row->cpuUsage = 0;
     running += row->running != 0;
   }
-  if (running) {
-    // The levels of every running row from one thread snapshot, also inside the window.
-    TakeThreadOwners(&g_Owners);
-    for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
-      TaskEntry *row = &g_TaskList.entries[i];
-      // A database row keeps its stored level, which the monitor enforces.
-      if (row->running && !row->inDatabase) GetProcessPriorityIn(&g_Owners, row->processId, &row->priority);
-    }
-  }
   g_TickSample.taken = FALSE;
   if (ahead) {
     g_FiguresPending = true;
-    WriteDebugLog(LOG_GUI, L"GetProcessList icons and CPU loads follow.");
+    WriteDebugLog(LOG_GUI, L"GetProcessList paths, icons, levels and CPU loads follow.");
   } else if (running) {
+    ReadRowLevels();
     CloseListWindow();
   }
   WriteDebugLog(LOG_GUI, L"-GetProcessList done %d ms.", (int)(GetTickCount() - start));
@@ -169,9 +180,11 @@ int FinishProcessListWindow(void) {
   if (!g_FiguresPending) return 0;
   g_FiguresPending = false;
   DWORD start = GetTickCount();
-  FetchTaskIcons(&g_TaskList);
+  FetchTaskDetails(&g_TaskList);
+  ReadRowLevels();
   CloseListWindow();
-  WriteDebugLog(LOG_GUI, L"GetProcessList icons and CPU loads done %d ms.", (int)(GetTickCount() - start));
+  WriteDebugLog(LOG_GUI, L"GetProcessList paths, icons, levels and CPU loads done %d ms.",
+                (int)(GetTickCount() - start));
   return 1;
 }
 
@@ -198,7 +211,7 @@ void RefreshProcessList(int page) {
 
 void AddDeleteTaskFromDataBase(int page, int index) {
   (void)page;
-  TaskEntry *row = RowAt(index);
+  TaskEntry *row = OperandRow(index);
   if (!row) return;
   WriteDebugLog(LOG_GUI, L"AddDeleteTaskFromDataBase: [%d][%s] [process 0x%X] [issystem %d] [inDB %d]", index,
                 row->exeName, (unsigned)row->processId, (int)row->system, (int)row->inDatabase);
@@ -217,7 +230,7 @@ void AddDeleteTaskFromDataBase(int page, int index) {
 
 void ChangeTaskPriority(int page, int direction, int index) {
   (void)page;
-  TaskEntry *row = RowAt(index);
+  TaskEntry *row = OperandRow(index);
   if (!row) return;
   int level = row->priority;
   bool down = direction == PRIORITY_DIRECTION_DOWN;
@@ -249,7 +262,7 @@ void ChangeTaskPriority(int page, int direction, int index) {
 }
 
 void RunCloseTask(int page, int index) {
-  TaskEntry *row = RowAt(index);
+  TaskEntry *row = OperandRow(index);
   if (!row) return;
   WriteDebugLog(LOG_GUI, L"RunCloseTask");
   WriteDebugLog(LOG_GUI, L"RunCloseTask: name %s process 0x%X systemprocess %d running %d", row->exeName,

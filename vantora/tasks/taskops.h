@@ -19,15 +19,16 @@
 // device-wide samples 200 ms apart.
 void GetProcessList(void);
 // Opens the measuring window of the next GetProcessList now (its first sample), for the program's start:
-// that GetProcessList builds the rows and their levels at once and leaves their icons and CPU loads to
-// FinishProcessListWindow, so the window can be shown while the 200 ms run (rows read 0 until then).
-// GetProcessList opens its own window when this was not called, or more than a second before.
+// that GetProcessList builds only the rows at once and leaves their paths, icons, levels and CPU loads
+// to FinishProcessListWindow, so the window can be shown while the 200 ms run (a task operation
+// finishes the list first). GetProcessList opens its own window when this was not called, or more than
+// a second before.
 void StartProcessListWindow(void);
 // Milliseconds until FinishProcessListWindow has its 200 ms (0: due now); INFINITE when no list waits
 // for its figures.
 DWORD ProcessListFiguresDue(void);
-// Gives the list the start left unfinished its icons and CPU loads (waiting out what is left of the
-// 200 ms). 1 when it did, 0 when no list was waiting (a later GetProcessList replaced it).
+// Gives the list the start left unfinished its paths, icons, levels and CPU loads (waiting out what is
+// left of the 200 ms). 1 when it did, 0 when no list was waiting (a later GetProcessList replaced it).
 int FinishProcessListWindow(void);
 // GetProcessList under the wait cursor, then the page's rows and layout are rebuilt and redrawn.
 void RefreshProcessList(int page);
