@@ -236,6 +236,14 @@ TEST(RotationTest, ScreenTurnsAndEveryWindowHearsOfIt) {
   EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(FindTaskbarWindow(), &bar) && bar.right - bar.left == w; }, 3000));
   EXPECT_EQ(2u, RunPumping(L"C:\\windows\\devtool.exe rotate sideways"));
   DestroyWindow(probe);
+  // The next test finds the device settled: the emulator's desktop and the Today screen have their old
+  // size again (the desktop follows the turn a moment later and may take the foreground meanwhile).
+  EXPECT_TRUE(WaitUntil([&] {
+    RECT desktop, today;
+    return GetWindowRect(GetDesktopWindow(), &desktop) && desktop.right - desktop.left == w &&
+           desktop.bottom - desktop.top == h && GetWindowRect(WmGetDesktopWindow(), &today) &&
+           today.right - today.left == w && today.bottom == h;
+  }, 5000));
 }
 
 HWND ShownByTaskbar() { return (HWND)GetPropW(FindTaskbarWindow(), DEVICE_SHOWN_WINDOW_PROP); }
@@ -251,6 +259,8 @@ TEST(TodayTest, TodayComesForwardAndTheTaskbarShowsTheForegroundWindow) {
   HWND panel = WaitForWindow(L"VTControlPanel", L"Screen", 10000);
   ASSERT_NE(nullptr, panel);
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == panel && ShownByTaskbar() == panel; }, 5000));
+  // The panel has finished coming up (its own activation could otherwise land after the Today screen's).
+  WaitForInputIdle(helper.process, 5000);
   ASSERT_TRUE(WmSetForegroundWindow(today));
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == today && ShownByTaskbar() == today; }, 5000));
   WmCloseWindow(panel);
