@@ -173,20 +173,11 @@ static BYTE *BitmapToRgb(HBITMAP section, int *width, int *height) {
 void SaveScreenSnapshot(HWND window) {
   HDC screen = CreateDCW(L"DISPLAY", NULL, NULL, NULL);
   int w = GetDeviceCaps(screen, HORZRES), h = GetDeviceCaps(screen, VERTRES);
-  BITMAPINFO info;
-  ZeroMemory(&info, sizeof(info));
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  info.bmiHeader.biSizeImage = (DWORD)w * (DWORD)h * 3;
-  void *pixels = nullptr;
-  HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, NULL, 0);
-  if (section) {
+  DibImage shot;
+  bool captured = shot.Create(w, h);
+  if (captured) {
     HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(mem, section);
+    HGDIOBJ old = SelectObject(mem, shot.bitmap);
     BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
     SelectObject(mem, old);
     DeleteDC(mem);
@@ -195,13 +186,12 @@ void SaveScreenSnapshot(HWND window) {
 
   WCHAR folder[MAX_PATH], path[MAX_PATH] = L"";
   bool written = false;
-  if (GetDocumentsFolder(folder) && NextSnapshotPath(folder, path, ARRAYSIZE(path)) && section) {
+  if (GetDocumentsFolder(folder) && NextSnapshotPath(folder, path, ARRAYSIZE(path)) && captured) {
     int rw = 0, rh = 0;
-    BYTE *rgb = BitmapToRgb(section, &rw, &rh);
+    BYTE *rgb = BitmapToRgb(shot.bitmap, &rw, &rh);
     if (rgb) written = WriteJpegFile(path, rw, rh, 90, rgb);
     free(rgb);
   }
-  if (section) DeleteObject(section);
 
   WriteDebugLog(LOG_BENCHMARK, L"Snapshot(0x%X) done [%s]%s", (unsigned)(UINT_PTR)window, path,
                 written ? L"" : L" not written");
