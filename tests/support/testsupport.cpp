@@ -16,11 +16,46 @@ std::wstring TestBinFolder() {
 
 std::wstring HelperProgram(const wchar_t *exe) { return TestBinFolder() + L"\\helpers\\" + exe; }
 
+namespace {
+
+// Removes a folder and what it holds; a link is removed itself, never followed into.
+void RemoveTree(const std::wstring &dir) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName, path = dir + L"\\" + name;
+      if (name == L"." || name == L"..") continue;
+      DWORD attributes = found.dwFileAttributes;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        RemoveTree(path);
+      else if (!DeleteFileW(path.c_str()))
+        RemoveDirectoryW(path.c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+// The folders this test process made, removed when it ends.
+struct TempFolders {
+  std::vector<std::wstring> made;
+  ~TempFolders() {
+    for (const std::wstring &dir : made) RemoveTree(dir);
+  }
+};
+TempFolders g_TempFolders;
+
+}  // namespace
+
 std::wstring MakeTempFolder(const wchar_t *name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   std::wstring dir = std::wstring(temp) + L"vt-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
   SHCreateDirectoryExW(NULL, dir.c_str(), NULL);
+  if (std::find(g_TempFolders.made.begin(), g_TempFolders.made.end(), dir) == g_TempFolders.made.end())
+    g_TempFolders.made.push_back(dir);
   return dir;
 }
 
