@@ -31,7 +31,10 @@ TEST(ShellStartupTest, SkinAndPagesAreReadyBeforeTheWindowAndSurviveASettingChan
   ASSERT_NE(nullptr, hwnd);
   // The task list's paths, icons, levels and CPU figures follow the window, once their 200 ms are over.
   const std::wstring figures = L"GetProcessList paths, icons, levels and CPU loads done";
-  for (int i = 0; i < 100 && IndexOf(ReadLogLines(kLog), figures) == ReadLogLines(kLog).size(); i++) Sleep(50);
+  EXPECT_TRUE(WaitUntil([&] {
+    std::vector<std::wstring> now = ReadLogLines(kLog);
+    return IndexOf(now, figures) < now.size();
+  }, 5000));
   // A turned screen relays out the page; the program keeps running and still answers.
   SendMessageTimeoutW(hwnd, WM_SETTINGCHANGE, 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
   EXPECT_TRUE(IsWindow(hwnd));
