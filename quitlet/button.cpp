@@ -143,7 +143,14 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd, QUITLET_TRACK_TIMER);
-      if (state->button == hwnd) state->button = NULL;
+      if (state->button == hwnd) {
+        state->button = NULL;
+        // Also when the taskbar goes (its shell ended): the program ends with its button, as the
+        // battery bar does, so that a new shell's StartUp starts it afresh instead of finding this
+        // instance without a button and leaving as a second one.
+        WriteDebugLog(LOG_QUITLET, L"Button gone, ending.");
+        PostQuitMessage(0);
+      }
       return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);

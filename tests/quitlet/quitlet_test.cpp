@@ -494,4 +494,14 @@ TEST_F(QuitletTest, SecondStartEndsTurningKeepsTheButtonAtTheRightEndAndStopping
   EXPECT_TRUE(HasLine(L"App terminated."));
 }
 
+TEST_F(QuitletTest, AShellThatEndsTakesTheButtonAndTheProgramWithIt) {
+  ASSERT_NE(nullptr, StartQuitlet());
+  // The shell ends with its taskbar. A program left running without its button would make the next
+  // shell's StartUp copy leave as a second instance: it ends too. (The next test starts the shell.)
+  PostMessageW(Taskbar(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(0u, app_.Wait(10000));
+  EXPECT_TRUE(HasLine(L"Button gone, ending."));
+  EXPECT_TRUE(HasLine(L"App terminated."));
+}
+
 }  // namespace
