@@ -75,6 +75,10 @@ void PaintTaskbar(HWND hwnd) {
 
 void FollowForeground() {
   HWND current = CurrentWindow();
+  // A hidden window in front (a taskbar companion's menu owner while its menu is open) is nothing the
+  // user works in: the taskbar keeps showing the window it showed.
+  if (current != g_Shell.today && !IsWindowVisible(current) && IsWindow(g_Shell.shownWindow))
+    current = g_Shell.shownWindow;
   WCHAR title[128] = L"";
   if (current == g_Shell.today)
     StringCchCopyW(title, ARRAYSIZE(title), L"Start");

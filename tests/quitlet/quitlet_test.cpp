@@ -2,6 +2,7 @@
 // and keys in its menus, checked by the windows and processes it leaves, its debug log and the pixels
 // of the screen.
 #include "testsupport.h"
+#include "device_profile.h"
 #include <tlhelp32.h>
 #include <algorithm>
 #include <string>
@@ -416,6 +417,9 @@ TEST_F(QuitletTest, MenuListsEveryApplicationUnderItsOwnTitleAndClosesTheOneChos
   // The switch submenu: "Today" first, then every application in start order, each under its title.
   ASSERT_TRUE(HoldForMenu());
   EXPECT_TRUE(WaitUntil([] { return HasLine(L"Task list [60]"); }, 3000));
+  // The taskbar still names what the user works in, not the menu's hidden owner.
+  Sleep(600);
+  EXPECT_EQ(Today(), (HWND)GetPropW(Taskbar(), DEVICE_SHOWN_WINDOW_PROP));
   HWND switchMenu = OpenSubmenu(6);
   ASSERT_NE(nullptr, switchMenu);
   std::vector<std::wstring> candidates = titles;
