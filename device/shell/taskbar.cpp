@@ -44,7 +44,15 @@ void PaintTaskbar(HWND hwnd) {
     DeleteObject(b);
   }
 
-  RECT clock = {w - h - h * 3, 0, w - h - h / 4, h};
+  // The clock takes the room its text needs; the title has the rest.
+  RECT clock = {0, 0, w - h - h / 4, h};
+  HFONT clockFont = CreateDeviceFont(h * 9 / 20, FW_NORMAL);
+  HGDIOBJ oldFont = SelectObject(mem, clockFont);
+  SIZE clockSize = {};
+  GetTextExtentPoint32W(mem, g_Shell.shownClock, lstrlenW(g_Shell.shownClock), &clockSize);
+  SelectObject(mem, oldFont);
+  DeleteObject(clockFont);
+  clock.left = clock.right - clockSize.cx;
   DrawLabel(mem, g_Shell.shownClock, clock, h * 9 / 20, FW_NORMAL, RGB(230, 230, 240),
             DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
   RECT title = {h + h / 4, 0, clock.left - h / 4, h};

@@ -53,6 +53,8 @@ class VantoraTest : public ::testing::Test {
     EXPECT_TRUE(app_.Start(InstalledProgram(L"Vantora.exe")));
     HWND hwnd = WaitForWindow(L"VANTORA", L"Vantora", 15000);
     EXPECT_NE(nullptr, hwnd);
+    // The window exists before it has made its soft-key bar; it shows once it has.
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, 5000));
     return hwnd;
   }
   void Command(HWND hwnd, WORD id) { PostMessageW(hwnd, WM_COMMAND, id, 0); }
