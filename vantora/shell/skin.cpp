@@ -44,8 +44,6 @@ static DWORD WINAPI DecodeSkinFiles(LPVOID) {
   return 0;
 }
 
-static bool g_SkinPending;  // decoded (or being decoded) but not yet checked by EndLoadSkinImages
-
 static void WaitForSkinLoader(void) {
   if (!g_SkinLoader) return;
   WaitForSingleObject(g_SkinLoader, INFINITE);
@@ -57,15 +55,12 @@ void BeginLoadSkinImages(void) {
   WriteDebugLog(LOG_GUI, L"+LoadSkinImages call.");
   FreeSkinImages();
   StringCchCopyW(g_SkinFolder, MAX_PATH, GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"Images", L""));
-  g_SkinPending = true;
   g_SkinLoader = CreateThread(NULL, 0, DecodeSkinFiles, NULL, 0, NULL);
   if (!g_SkinLoader) DecodeSkinFiles(NULL);
 }
 
 void EndLoadSkinImages(void) {
-  if (!g_SkinPending) return;
   WaitForSkinLoader();
-  g_SkinPending = false;
   // A bitmap whose description cannot be read counts as missing: its controls collapse.
   for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
     if (g_Skin[i].bitmap && !GetObjectW(g_Skin[i].bitmap, sizeof(BITMAP), &g_Skin[i].info)) {
@@ -84,7 +79,6 @@ void LoadSkinImages(void) {
 
 void FreeSkinImages(void) {
   WaitForSkinLoader();
-  g_SkinPending = false;
   for (int i = 0; i < SKIN_IMAGE_COUNT; i++) {
     if (g_Skin[i].bitmap) DeleteObject(g_Skin[i].bitmap);
     g_Skin[i].bitmap = NULL;

@@ -94,9 +94,6 @@ bool IsRecorded(const TaskDatabase *database, LPCWSTR exeName) {
 // One more than the table holds, so that a full table is noticed.
 WmProcessEntry g_Processes[MAX_TASKS + 1];
 
-// Set when processes were left out; logged with the rest of the list's lines.
-bool g_ListFull;
-
 bool AddRunningProcesses(TaskList *list, const TaskDatabase *recordedOnly) {
   int count = WmListProcesses(g_Processes, ARRAYSIZE(g_Processes));
   if (count < 0) return false;
@@ -104,7 +101,7 @@ bool AddRunningProcesses(TaskList *list, const TaskDatabase *recordedOnly) {
     const WmProcessEntry *process = &g_Processes[i];
     if (recordedOnly && !IsRecorded(recordedOnly, process->exeName)) continue;
     if (list->count >= MAX_TASKS) {
-      g_ListFull = true;
+      WriteDebugLog(LOG_GUI, L"Task list full [%d rows], further processes left out.", MAX_TASKS);
       break;
     }
     TaskEntry *row = &list->entries[list->count++];
@@ -193,20 +190,16 @@ int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindo
 
 namespace {
 
-// The running processes (only those a record of recordedOnly names, when given) and their windows.
-int CollectRows(TaskList *list, const TaskDatabase *recordedOnly, int visibleOnly) {
+// recordedOnly leaves out, before anything else is asked of them, the running programs that no record
+// of the database names.
+int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons, bool paths,
+              bool recordedOnly) {
   ClearTaskList(list);
-  g_ListFull = false;
-  if (!AddRunningProcesses(list, recordedOnly)) return 0;
+  if (!AddRunningProcesses(list, recordedOnly ? database : NULL)) return 0;
+
   WindowWalk walk = {list, visibleOnly};
   WmWalkTopLevelWindows(VisitWindow, &walk);
-  return 1;
-}
 
-// The collected rows merged with the database and filtered, with paths and icons when asked for.
-void CompleteRows(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons,
-                  bool paths) {
-  if (g_ListFull) WriteDebugLog(LOG_GUI, L"Task list full [%d rows], further processes left out.", MAX_TASKS);
   for (int i = 0; i < list->count; i++) list->entries[i].inDatabase = 0;
   WriteDebugLog(LOG_GUI, L"Running tasks found: %d", list->count);
   WriteDebugLog(LOG_GUI, L"Database tasks: %d", (int)database->count);
@@ -219,14 +212,6 @@ void CompleteRows(TaskList *list, const TaskDatabase *database, int windowedOnly
     if (row->running && paths) ReadProcessPath(row->processId, row->path, TASK_TEXT_CHARS);
     if (icons) FetchIcon(row);
   }
-}
-
-// recordedOnly leaves out, before anything else is asked of them, the running programs that no record
-// of the database names.
-int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, int visibleOnly, int icons, bool paths,
-              bool recordedOnly) {
-  if (!CollectRows(list, recordedOnly ? database : NULL, visibleOnly)) return 0;
-  CompleteRows(list, database, windowedOnly, visibleOnly, icons, paths);
   return 1;
 }
 

@@ -119,10 +119,16 @@ static void ReadRowLevels(void) {
   }
 }
 
+// Milliseconds left of the list's window (0 once it is over).
+static DWORD ListWindowLeft(void) {
+  DWORD spent = GetTickCount() - g_ListSample.tick;
+  return spent < LIST_SAMPLE_MS ? LIST_SAMPLE_MS - spent : 0;
+}
+
 // The second sample of the list's window, once its 200 ms are over, and every running row's load.
 static void CloseListWindow(void) {
-  DWORD spent = GetTickCount() - g_ListSample.tick;
-  if (spent < LIST_SAMPLE_MS) Sleep(LIST_SAMPLE_MS - spent);
+  DWORD left = ListWindowLeft();
+  if (left) Sleep(left);
   DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
   TakeCpuSample(&g_TickSample);
   SetProcPermissions(oldPermissions);
@@ -171,9 +177,7 @@ void GetProcessList(void) {
 }
 
 DWORD ProcessListFiguresDue(void) {
-  if (!g_FiguresPending) return INFINITE;
-  DWORD spent = GetTickCount() - g_ListSample.tick;
-  return spent < LIST_SAMPLE_MS ? LIST_SAMPLE_MS - spent : 0;
+  return g_FiguresPending ? ListWindowLeft() : INFINITE;
 }
 
 int FinishProcessListWindow(void) {
