@@ -1,9 +1,17 @@
 #include "benchsupport.h"
 #include <tlhelp32.h>
+#include "wm_process.h"
 #include <algorithm>
 
 namespace {
 ULONGLONG FileTimeValue(const FILETIME &t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
+
+BOOL CountWindow(HWND hwnd, void *context) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(hwnd, &processId);
+  *(DWORD *)context += processId != 0;
+  return TRUE;
+}
 }  // namespace
 
 double Now() {
@@ -40,3 +48,16 @@ ULONGLONG ProcessCpu(DWORD processId) {
 }
 
 double ProcessCpuMs(DWORD processId) { return ProcessCpu(processId) / 10000.0; }
+
+void ListingFloor(void) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot != INVALID_HANDLE_VALUE) {
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry)) {
+    }
+    CloseHandle(snapshot);
+  }
+  DWORD windows = 0;
+  WmWalkTopLevelWindows(CountWindow, &windows);
+}

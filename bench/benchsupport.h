@@ -1,4 +1,5 @@
-// What every measurement needs: a clock, a median and the processor time of another process.
+// What every measurement needs: a clock, a median, the processor time of another process and the
+// floor of a task list.
 #pragma once
 #include <windows.h>
 #include <vector>
@@ -12,3 +13,6 @@ double Median(std::vector<double> v);
 ULONGLONG ProcessCpu(DWORD processId);
 // The same in milliseconds.
 double ProcessCpuMs(DWORD processId);
+// The floor a task list is measured against: one process snapshot through the layer and one walk over
+// every top-level window asking each for its process.
+void ListingFloor(void);

@@ -9,7 +9,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
-#include <tlhelp32.h>
 #include <algorithm>
 #include <vector>
 #include "cpusample.h"
@@ -135,36 +134,6 @@ double PeerStart(int programs) {
   return result;
 }
 
-BOOL CountWindow(HWND hwnd, void *context) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(hwnd, &processId);
-  *(DWORD *)context += processId != 0;
-  return TRUE;
-}
-
-void Floor() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot != INVALID_HANDLE_VALUE) {
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    }
-    CloseHandle(snapshot);
-  }
-  DWORD windows = 0;
-  WmWalkTopLevelWindows(CountWindow, &windows);
-}
-
-// Busy time of a process between two moments, from its threads' times.
-ULONGLONG ProcessBusy(DWORD processId) {
-  static WmThreadTimes threads[MAX_SAMPLED_THREADS];
-  int n = WmSampleThreadTimes(threads, MAX_SAMPLED_THREADS);
-  ULONGLONG busy = 0;
-  for (int i = 0; i < n; i++)
-    if (threads[i].processId == processId) busy += threads[i].busy;
-  return busy;
-}
-
 }  // namespace
 
 int main() {
@@ -241,7 +210,7 @@ int main() {
     std::vector<double> floor, cycle;
     for (int round = 0; round < 15; round++) {
       double t0 = Now();
-      Floor();
+      ListingFloor();
       double t1 = Now();
       MonitorCycle();
       double t2 = Now();
@@ -270,10 +239,10 @@ int main() {
     PROCESS_INFORMATION pi;
     if (Launch(monitor, &pi)) {
       Sleep(2000);
-      ULONGLONG before = ProcessBusy(pi.dwProcessId);
+      ULONGLONG before = ProcessCpu(pi.dwProcessId);
       double t0 = Now();
       Sleep(15000);
-      ULONGLONG after = ProcessBusy(pi.dwProcessId);
+      ULONGLONG after = ProcessCpu(pi.dwProcessId);
       double elapsed = Now() - t0;
       printf("monitor idle CPU: %6.3f %% of one processor over %.0f s  (target < 0.1)\n",
              (after - before) / 10000.0 * 100.0 / elapsed, elapsed / 1000.0);

@@ -3,7 +3,6 @@
 // Runs with 10, 40 and 90 helper programs, each with a titled window; prints one line per size.
 #include <windows.h>
 #include <stdio.h>
-#include <tlhelp32.h>
 #include <algorithm>
 #include <vector>
 #include "database.h"
@@ -18,26 +17,6 @@ const int kRounds = 31;
 
 TaskList g_List;
 TaskDatabase g_NoDatabase;
-
-BOOL CountWindow(HWND hwnd, void *context) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(hwnd, &processId);
-  *(DWORD *)context += processId != 0;
-  return TRUE;
-}
-
-void Floor() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot != INVALID_HANDLE_VALUE) {
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry)) {
-    }
-    CloseHandle(snapshot);
-  }
-  DWORD windows = 0;
-  WmWalkTopLevelWindows(CountWindow, &windows);
-}
 
 struct Helper {
   PROCESS_INFORMATION pi;
@@ -86,7 +65,7 @@ int main() {
     std::vector<double> floor, build;
     for (int round = 0; round < kRounds; round++) {
       double t0 = Now();
-      Floor();
+      ListingFloor();
       double t1 = Now();
       BuildTaskListFrom(&g_List, &g_NoDatabase, 1, 0, 0);
       double t2 = Now();
