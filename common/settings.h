@@ -14,3 +14,12 @@ int WriteRegistryValue(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, DWORD type
                        DWORD dataBytes);
 int ReadMachineSetting(LPCWSTR keyPath, LPCWSTR valueName, DWORD expectedType, void *buffer, DWORD bufferBytes);
 int WriteMachineSetting(LPCWSTR keyPath, LPCWSTR valueName, DWORD type, const void *data, DWORD dataBytes);
+
+// Typed reads. A number: the value when it exists as a REG_DWORD of four bytes, else fallback.
+DWORD ReadRegistryDword(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, DWORD fallback);
+// A string of at most chars - 1 characters, always terminated: the value when it exists as REG_SZ and
+// fits, else fallback (NULL: empty). TRUE when the value was read.
+BOOL ReadRegistryText(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, LPWSTR text, DWORD chars, LPCWSTR fallback);
+// The same under HKEY_LOCAL_MACHINE.
+DWORD ReadMachineDword(LPCWSTR keyPath, LPCWSTR valueName, DWORD fallback);
+BOOL ReadMachineText(LPCWSTR keyPath, LPCWSTR valueName, LPWSTR text, DWORD chars, LPCWSTR fallback);

@@ -78,7 +78,7 @@ void MonitorCycle(void) {
       // A database program that is not running (process id 0) has no threads to set: it is passed over
       // rather than logged as running and changed at every cycle.
       if (!row->running || !row->processId) continue;
-      if (wcsncmp(row->exeName, record->exeName, TASK_RECORD_NAME_CHARS) != 0) continue;
+      if (!SameProgramName(row->exeName, record->exeName)) continue;
       if (!haveThreads) haveThreads = TakeThreadOwners(&g_Threads) != 0;
       int level = PRIORITY_LEVEL_NORMAL;
       GetProcessPriorityIn(&g_Threads, row->processId, &level);

@@ -9,7 +9,6 @@
 #include "process.h"
 #include "startup.h"
 #include "taskops.h"
-#include "../shell/pagemodel.h"
 #include "wm_process.h"
 
 namespace {
@@ -104,7 +103,7 @@ TEST_F(MonitorTest, KeepsStoredLevelsOnEveryThreadAndLetsGoOfNormal) {
   int row = RowOf(program.id);
   ASSERT_GE(row, 0);
   ASSERT_EQ(3, g_TaskList.entries[row].priority);
-  ChangeTaskPriority(PAGE_TASKS, 0, row);  // raise: 3 -> 2, joins the database
+  StepTaskPriority(row, false);  // raise: 3 -> 2, joins the database
   EXPECT_EQ(2, g_TaskList.entries[row].priority);
   EXPECT_TRUE(g_TaskList.entries[row].inDatabase);
   EXPECT_TRUE(AllAt(program.id, 2));
@@ -145,7 +144,7 @@ TEST_F(MonitorTest, KeepsStoredLevelsOnEveryThreadAndLetsGoOfNormal) {
   // takes the program out and puts it back, then up to time critical (0) and down to 6.
   auto stepTo = [&](int level) {
     bool down = level > g_TaskList.entries[row].priority;
-    ChangeTaskPriority(PAGE_TASKS, down ? PRIORITY_DIRECTION_DOWN : 0, row);
+    StepTaskPriority(row, down);
     EXPECT_EQ(level, g_TaskList.entries[row].priority);
     EXPECT_EQ(level != 3, (bool)g_TaskList.entries[row].inDatabase) << level;
     EXPECT_TRUE(AllAt(program.id, level)) << level;
@@ -163,7 +162,7 @@ TEST_F(MonitorTest, KeepsStoredLevelsOnEveryThreadAndLetsGoOfNormal) {
   EXPECT_EQ(0, CountFrom(log, mark, L" is running, priority 3."));
 
   // Back to normal: out of the file, and the monitor no longer touches the program.
-  for (int level = 5; level >= 3; level--) ChangeTaskPriority(PAGE_TASKS, 0, row);
+  for (int level = 5; level >= 3; level--) StepTaskPriority(row, false);
   EXPECT_FALSE(g_TaskList.entries[row].inDatabase);
   ASSERT_TRUE(ReadFileBytes(Database(), &bytes));
   EXPECT_EQ(std::string("\0\0", 2), bytes);

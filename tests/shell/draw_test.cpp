@@ -115,7 +115,7 @@ TEST_F(DrawTest, SubElementsAndControlsWithoutPictureDraw) {
   // Out-of-range controls, sub-elements and pages are ignored.
   DrawSkinImage(canvas.dc(), MAX_PAGE_CONTROLS, -1, 10, 10, 8, 8, false, false, 0, 0, 8, 8);
   DrawSkinImage(canvas.dc(), 6, MAX_SUB_ELEMENTS, 10, 10, 8, 8, false, false, 0, 0, 8, 8);
-  g_Main.currentPage = PAGE_RECORDS;
+  g_Main.currentPage = PAGE_COUNT;
   DrawSkinImage(canvas.dc(), 6, 2, 10, 10, 8, 8, false, false, 0, 0, 8, 8);
   EXPECT_EQ(kGreen, canvas.At(13, 13));
 }

@@ -8,6 +8,7 @@
 #include "paths.h"
 #include "settings.h"
 #include "../shell/pagemodel.h"
+#include "../shell/pagecommands.h"
 #include "wm_shell.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "regguard.h"
 #include "tweaks/browsercache.h"
 #include "tweaks/tweaks.h"
+#include "shell/pagecommands.h"
 #include "shell/mainwindow.h"
 #include "shell/pagecatalogue.h"
 #include "debuglog.h"

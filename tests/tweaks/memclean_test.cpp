@@ -2,6 +2,7 @@
 #include "testsupport.h"
 #include "boxanswer.h"
 #include "tasks/memclean.h"
+#include "shell/pagecommands.h"
 #include "tasks/process.h"
 #include "tasks/database.h"
 #include "shell/mainwindow.h"

@@ -14,6 +14,7 @@
 #include "settings.h"
 #include "tweaks/tweaks.h"
 #include "tweaks/browsercache.h"
+#include "shell/pagecommands.h"
 
 static DWORD WINAPI AnswerLate(LPVOID) {
   Sleep(3000);

@@ -4,6 +4,7 @@
 #include "boxanswer.h"
 #include "regguard.h"
 #include "tweaks/tweaks.h"
+#include "shell/pagecommands.h"
 #include "shell/layout.h"
 #include "shell/mainwindow.h"
 #include "shell/pagecatalogue.h"

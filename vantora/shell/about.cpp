@@ -18,12 +18,9 @@ void DrawAboutOverlay(HDC dc, const RECT *client) {
   FillRect(dc, client, background);
   DeleteObject(background);
 
+  // Only a string counts; an empty one reads as the default too.
   WCHAR version[256];
-  ZeroMemory(version, sizeof(version));
-  // A value of another type would land in the buffer as garbage text: only a string counts.
-  if (!ReadMachineSetting(PRODUCT_KEY, L"Version", REG_SZ, version, sizeof(version) - sizeof(WCHAR)))
-    version[0] = 0;
-  version[ARRAYSIZE(version) - 1] = 0;
+  ReadMachineText(PRODUCT_KEY, L"Version", version, ARRAYSIZE(version), DEFAULT_VERSION);
   if (!version[0]) lstrcpyW(version, DEFAULT_VERSION);
 
   RECT band = {0, 0, w, ScaleY(60)};

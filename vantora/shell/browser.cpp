@@ -1,5 +1,7 @@
 // The program browser and the command that adds a program which is not running to the task list.
 #include "browser.h"
+#include "pagecommands.h"
+#include "pages.h"
 #include "layout.h"
 #include "mainwindow.h"
 #include "pagecatalogue.h"
@@ -7,7 +9,6 @@
 #include "skin.h"
 #include "../resource.h"
 #include "../tasks/database.h"
-#include "../tasks/taskops.h"
 #include "../tasks/tasklist.h"
 #include "debuglog.h"
 #include "device.h"
@@ -573,15 +574,9 @@ void AddProgramCommand(int control, bool *redraw) {
     WriteDebugLog(LOG_GUI, L"-AddProgramCommand done.");
     return;
   }
-  TaskEntry *row = &g_TaskList.entries[g_TaskList.count - 1];
-  if (wcslen(row->displayName) > DISPLAY_NAME_MAX) {
-    row->displayName[DISPLAY_NAME_MAX] = 0;
-    StringCchCatW(row->displayName, ARRAYSIZE(row->displayName), L"...");
-  }
-  row->cpuUsage = 0;
+  g_TaskList.entries[g_TaskList.count - 1].cpuUsage = 0;
   SaveSettings();
-  SetupPageRows(PAGE_TASKS);
-  LayoutPage(PAGE_TASKS, false);
+  RefreshPage(PAGE_TASKS, true);
   if (redraw) *redraw = true;
   WriteDebugLog(LOG_GUI, L"-AddProgramCommand done.");
 }

@@ -1,5 +1,5 @@
 // The program browser: a full-screen tree of the device's folders showing only folders and the files
-// the filter accepts, and the task page command that adds the chosen program to the task database.
+// the filter accepts. The task page's add-a-program command (pagecommands.h) lives beside it.
 #pragma once
 #include <windows.h>
 
@@ -10,8 +10,6 @@
 #define IDC_BROWSER_NAME 502
 #define IDC_BROWSER_TREE 701
 
-// The add-a-program button of the task page (control index); sets *redraw when the page changed.
-void AddProgramCommand(int control, bool *redraw);
 // Shows the browser until the user saves or cancels. filter: the accepted extensions written
 // backwards, separated by "|" ("exe.|knl."), or "*." for every file. selectedPath and nameText hold
 // BROWSER_PATH_CHARS characters; both are empty after Cancel. imageStrip: the folder/file pictures

@@ -1,12 +1,13 @@
 // Page layout. Sizes are given for a 240 x 320 screen and scaled; images are drawn at SkinW x SkinH.
 #include "layout.h"
 #include "mainwindow.h"
+#include "pagecatalogue.h"
 #include "skin.h"
 #include "device.h"
 #include "../tweaks/tweaks.h"
 #include "../tasks/tasklist.h"
 
-PageModel g_Pages[PAGE_RECORDS];
+PageModel g_Pages[PAGE_COUNT];
 
 #define ROW_PITCH 40
 #define TASK_SUB_ELEMENTS 10
@@ -19,7 +20,7 @@ static int h(int image) { return SkinH(image); }
 static int UsableHeight(void) { return g_Main.screenHeight - 2 * g_Main.taskbarHeight; }
 
 int RowsThatFit(int page) {
-  if (page < 0 || page >= PAGE_RECORDS) return 0;
+  if (page < 0 || page >= PAGE_COUNT) return 0;
   int reserve = 0;
   if (page == PAGE_MENU) reserve = y(41);
   else if (page == PAGE_TASKS) reserve = h(IMG_BUTTON);
@@ -90,6 +91,12 @@ static void LayoutListRows(PageModel *p) {
   p->controlCount = first + rows;
 }
 
+// Left edge of a slider's knob at one of `stops` stops (0 .. stops - 1) along a track: the knob is
+// centred on the stop.
+static int KnobLeft(int trackLeft, int trackWidth, int stop, int stops, int knobWidth) {
+  return trackLeft + trackWidth * stop / (stops - 1) - knobWidth / 2;
+}
+
 static void LayoutLogo(PageControl *c) {
   int left = (g_Main.screenWidth - w(IMG_LOGO)) / 2;
   int top = UsableHeight() - h(IMG_LOGO) - y(6);
@@ -135,7 +142,8 @@ static void LayoutTaskRow(PageControl *c, const TaskEntry *task) {
   int level = task->priority;
   if (level < PRIORITY_LEVEL_HIGHEST) level = PRIORITY_LEVEL_HIGHEST;
   if (level > PRIORITY_LEVEL_IDLE) level = PRIORITY_LEVEL_IDLE;
-  int knobLeft = s[6].left + (7 - level) * (s[6].right - s[6].left) / 7 - w(IMG_SLIDER) / 2;
+  int knobLeft = KnobLeft(s[6].left, s[6].right - s[6].left, PRIORITY_LEVEL_IDLE - level, PRIORITY_LEVEL_IDLE + 1,
+                          w(IMG_SLIDER));
   int knobTop = t + q + (q - h(IMG_SLIDER)) / 2;
   SetSub(&s[7], knobLeft, knobTop, knobLeft + w(IMG_SLIDER), knobTop + h(IMG_SLIDER), IMG_SLIDER);
 
@@ -234,7 +242,7 @@ static void LayoutDisplayPage(PageModel *p) {
   int trackW = 2 * w(IMG_SLIDERBAR) / 3;
   SetRect4(&c[5], c[4].right, trackTop, c[4].right + trackW, trackTop + h(IMG_SLIDERBAR), IMG_SLIDERBAR);
   int level = GetGlyphCacheLevel();
-  int knobLeft = c[5].left + trackW * level / 3 - w(IMG_SLIDER) / 2;
+  int knobLeft = KnobLeft(c[5].left, trackW, level, GLYPH_CACHE_LEVELS, w(IMG_SLIDER));
   int knobTop = bandTop + (bandH - h(IMG_SLIDER)) / 2;
   SetRect4(&c[6], knobLeft, knobTop, knobLeft + w(IMG_SLIDER), knobTop + h(IMG_SLIDER), IMG_SLIDER);
   SetRect4(&c[7], c[5].right, smallTop, c[5].right + w(IMG_BUTTONSMALL), smallTop + h(IMG_BUTTONSMALL),
@@ -252,51 +260,45 @@ static void LayoutDisplayPage(PageModel *p) {
   p->focusedControl = 4;
 }
 
+static void LayoutStorageRows(PageModel *p) { LayoutToggleRows(p); }
+
+static void LayoutCompanionPage(PageModel *p) {
+  LayoutToggleRows(p);
+  LayoutAreaBelowRows(p);
+}
+
+static void LayoutTaskList(PageModel *p) {
+  LayoutTaskPage(p);
+  LayoutTaskRows(p);
+  // An empty list leaves no row to focus: the first button takes it.
+  if (p->controlCount <= FirstRowControl(p)) p->focusedControl = 3;
+}
+
+// What a full layout does on each page after the list rows (list pages) or instead of them.
+static void (*const kLayout[PAGE_COUNT])(PageModel *) = {
+    LayoutMenuPage, LayoutTaskList, LayoutMemoryPage, LayoutDisplayPage, LayoutStorageRows, LayoutCompanionPage,
+    LayoutAreaBelowRows,
+};
+
 static void LayoutFull(int page) {
   PageModel *p = &g_Pages[page];
   ClearControls(p);
   p->scrollOffset = 0;
   p->focusedItem = 0;
-  if (page == PAGE_MEMORY) {
-    LayoutMemoryPage(p);
-    return;
+  if (IsListPage(page)) {
+    LayoutListRows(p);
+    p->focusedControl = FirstRowControl(p);
   }
-  if (page == PAGE_DISPLAY) {
-    LayoutDisplayPage(p);
-    return;
-  }
-  LayoutListRows(p);
-  p->focusedControl = FirstRowControl(p);
-  switch (page) {
-    case PAGE_MENU:
-      LayoutMenuPage(p);
-      break;
-    case PAGE_TASKS:
-      LayoutTaskPage(p);
-      LayoutTaskRows(p);
-      // An empty list leaves no row to focus: the first button takes it.
-      if (p->controlCount <= FirstRowControl(p)) p->focusedControl = 3;
-      break;
-    case PAGE_STORAGE:
-      LayoutToggleRows(p);
-      break;
-    case PAGE_COMPANIONS:
-      LayoutToggleRows(p);
-      LayoutAreaBelowRows(p);
-      break;
-    case PAGE_BENCHMARK:
-      LayoutAreaBelowRows(p);
-      break;
-  }
+  kLayout[page](p);
 }
 
 void LayoutPage(int page, bool partial) {
-  if (page < 0 || page > PAGE_BENCHMARK) return;
+  if (page < 0 || page >= PAGE_COUNT) return;
   if (!partial) {
     LayoutFull(page);
     return;
   }
   PageModel *p = &g_Pages[page];
-  if (page == PAGE_TASKS) LayoutTaskRows(p);
-  else if (page == PAGE_STORAGE || page == PAGE_COMPANIONS) LayoutToggleRows(p);
+  if (PageKindOf(page) == PAGE_KIND_TASKS) LayoutTaskRows(p);
+  else if (PageKindOf(page) == PAGE_KIND_TOGGLES) LayoutToggleRows(p);
 }

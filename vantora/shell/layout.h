@@ -7,5 +7,5 @@
 // the page's controls can hold.
 int RowsThatFit(int page);
 // partial = false: every control, scrolled back to the first item. partial = true: only what depends
-// on the scroll offset and the item states (pages 1, 4, 5).
+// on the scroll offset and the item states (the pages whose rows follow their items).
 void LayoutPage(int page, bool partial);

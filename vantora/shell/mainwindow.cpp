@@ -2,17 +2,21 @@
 #include "mainwindow.h"
 #include "layout.h"
 #include "pagecatalogue.h"
+#include "pagecommands.h"
 #include "pages.h"
 #include "skin.h"
 #include "../resource.h"
 #include "../tasks/process.h"
 #include "../tasks/tasklist.h"
 #include "../tasks/taskops.h"
-#include "../tweaks/tweaks.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
 #include "settings.h"
+
+void RedrawMainWindow(void) {
+  if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
+}
 
 static void MainWindow_OnCreate(HWND hwnd) {
   g_Main.window = hwnd;
@@ -70,10 +74,10 @@ static void MainWindow_OnPaint(HWND hwnd) {
 
 // The CPU figures of the task list are renewed only while it is visible and in front.
 static void MainWindow_OnRefreshTick(HWND hwnd) {
-  if (g_Main.currentPage != 1 || GetForegroundWindow() != hwnd) return;
+  if (g_Main.currentPage != PAGE_TASKS || GetForegroundWindow() != hwnd) return;
   if (GetTickCount() - g_Main.lastPaintTick < REFRESH_PERIOD_MS) return;
   RefreshTaskCpu();
-  InvalidateRect(hwnd, NULL, FALSE);
+  RedrawMainWindow();
 }
 
 static void MainWindow_OnHelp(void) {
@@ -86,17 +90,17 @@ static void MainWindow_OnAbout(HWND hwnd) {
     return;
   }
   g_Main.aboutShown = true;
-  InvalidateRect(hwnd, NULL, FALSE);
+  RedrawMainWindow();
 }
 
 static void MainWindow_OnOk(HWND hwnd) {
   if (g_Main.aboutShown) {
     g_Main.aboutShown = false;
-    InvalidateRect(hwnd, NULL, FALSE);
+    RedrawMainWindow();
   } else if (g_Main.currentPage > 0) {
-    g_Main.currentPage = 0;
-    LayoutPage(0, false);
-    InvalidateRect(hwnd, NULL, FALSE);
+    g_Main.currentPage = PAGE_MENU;
+    LayoutPage(PAGE_MENU, false);
+    RedrawMainWindow();
   } else {
     // May reset the device and never come back.
     ExitWithResetOffer();
@@ -139,7 +143,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_TIMER:
       if (wParam == LIST_FIGURES_TIMER_ID) {
         KillTimer(hwnd, LIST_FIGURES_TIMER_ID);
-        if (FinishProcessListWindow() && g_Main.currentPage == PAGE_TASKS) InvalidateRect(hwnd, NULL, FALSE);
+        if (FinishProcessListWindow() && g_Main.currentPage == PAGE_TASKS) RedrawMainWindow();
         return 0;
       }
       MainWindow_OnRefreshTick(hwnd);

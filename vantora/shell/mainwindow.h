@@ -8,7 +8,6 @@
 #define REFRESH_TIMER_ID 1
 #define REFRESH_PERIOD_MS 3500
 #define LIST_FIGURES_TIMER_ID 2
-#define PAGE_COUNT 7
 
 // Colours shared by the pages and the About overlay.
 #define PAGE_BACKGROUND RGB(201, 199, 199)
@@ -33,6 +32,8 @@ struct MainWindowState {
 
 extern MainWindowState g_Main;
 
+// Repaints the whole window (the pages draw only what is invalidated).
+void RedrawMainWindow(void);
 // The whole program: start-up, message loop, shutdown. Returns the exit code.
 int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand);
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

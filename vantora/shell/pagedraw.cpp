@@ -1,6 +1,7 @@
 // Drawing the current page: skin pictures in their controls, texts, task rows, the focus edge.
 #include "pages.h"
 #include "mainwindow.h"
+#include "pagecatalogue.h"
 #include "pagemodel.h"
 #include "skin.h"
 #include "../tasks/process.h"
@@ -36,13 +37,6 @@ static void WrappedTextCentred(HDC dc, LPCWSTR text, RECT rc) {
   int textH = calc.bottom - calc.top, areaH = rc.bottom - rc.top;
   if (textH < areaH) rc.top += (areaH - textH) / 2;
   PageText(dc, text, rc, DT_WORDBREAK);
-}
-
-static bool DrawsTransparent(int page, const PageModel *p, int control) {
-  if ((page == PAGE_MENU || page == PAGE_TASKS || page == PAGE_STORAGE) && control == p->focusedControl) return true;
-  if (page == PAGE_TASKS && control >= 3 && control <= 5) return true;
-  if (page == PAGE_DISPLAY && (control == 4 || control == 7)) return true;
-  return false;
 }
 
 static void DrawControlImage(HDC dc, int control, const PageControl *c, bool transparent) {
@@ -90,7 +84,9 @@ static void DrawTaskRow(HDC dc, int control, const PageControl *c, const TaskEnt
   const SubElement *icon = &c->sub[1];
   if (task->icon.hIcon)
     DrawIconEx(dc, icon->left, icon->top, task->icon.hIcon, ScaleX(16), ScaleY(16), 0, NULL, DI_NORMAL);
-  PageText(dc, task->displayName, SubRect(&c->sub[3]), SINGLE_LEFT | DT_END_ELLIPSIS);
+  WCHAR name[TASK_TEXT_CHARS];
+  TaskShownName(task, name, ARRAYSIZE(name));
+  PageText(dc, name, SubRect(&c->sub[3]), SINGLE_LEFT | DT_END_ELLIPSIS);
   WCHAR cpu[32];
   StringCchPrintfW(cpu, ARRAYSIZE(cpu), L"%.2f", task->cpuUsage);
   PageText(dc, cpu, SubRect(&c->sub[4]), SINGLE_CENTRED);
@@ -183,27 +179,23 @@ void DrawPage(HDC dc) {
     if (control->pressed && !HasPressedPicture(control->image)) DrawPushedIn(dc, ControlRect(control));
   }
 
-  switch (page) {
-    case PAGE_MENU:
-    case PAGE_BENCHMARK:
+  switch (PageKindOf(page)) {
+    case PAGE_KIND_LIST:
       DrawMenuLabels(dc, p);
       break;
-    case PAGE_TASKS:
+    case PAGE_KIND_TASKS:
       DrawTaskPage(dc, p);
       break;
-    case PAGE_MEMORY:
-      DrawMemoryPage(dc, p);
-      break;
-    case PAGE_DISPLAY:
-      DrawDisplayPage(dc, p);
-      break;
-    case PAGE_STORAGE:
-    case PAGE_COMPANIONS:
+    case PAGE_KIND_TOGGLES:
       DrawToggleRows(dc, page, p);
+      break;
+    case PAGE_KIND_CONTROLS:
+      if (page == PAGE_MEMORY) DrawMemoryPage(dc, p);
+      else DrawDisplayPage(dc, p);
       break;
   }
   // Pushed-in task row parts (the database and running marks) go over their pictures.
-  if (page == PAGE_TASKS) {
+  if (PageKindOf(page) == PAGE_KIND_TASKS) {
     for (int c = FirstRowControl(p); c < count; c++) {
       const PageControl *row = &p->controls[c];
       for (int s = 0; s < row->subCount && s < MAX_SUB_ELEMENTS; s++)

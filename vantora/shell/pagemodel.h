@@ -2,7 +2,6 @@
 #pragma once
 #include <windows.h>
 
-#define PAGE_RECORDS 8  // pages 0..6 are used
 #define MAX_PAGE_CONTROLS 20
 #define MAX_SUB_ELEMENTS 20
 #define MAX_PAGE_ITEMS 50
@@ -17,6 +16,7 @@ enum PageNumber {
   PAGE_STORAGE = 4,
   PAGE_COMPANIONS = 5,
   PAGE_BENCHMARK = 6,
+  PAGE_COUNT,
 };
 
 struct SubElement {
@@ -51,7 +51,7 @@ struct PageModel {
   int controlCount;
 };
 
-extern PageModel g_Pages[PAGE_RECORDS];
+extern PageModel g_Pages[PAGE_COUNT];
 
 // Control index of the first list row for the page's scrolling state.
 inline int FirstRowControl(const PageModel *page) {

@@ -18,3 +18,7 @@ void OnPageKey(UINT message, WPARAM key, LPARAM data);
 void CancelPagePress(void);
 // Makes page the current one, laid out afresh with its first row focused, and redraws the window.
 void OpenPage(int page);
+// The page shows what the data behind it now holds, redrawn whole. fromTop: its rows are set up again
+// from the first (a rebuilt list); otherwise the items' states and the layout follow, the scroll
+// offset and the focus stay.
+void RefreshPage(int page, bool fromTop = false);

@@ -122,7 +122,7 @@ static void CopySkinBitmap(HDC dc, int image, int x, int y, int w, int h, bool t
 void DrawSkinImage(HDC dc, int control, int sub, int x, int y, int w, int h, bool transparent, bool stretch,
                    int srcX, int srcY, int srcW, int srcH) {
   int page = g_Main.currentPage;
-  if (page < 0 || page >= PAGE_RECORDS || control < 0 || control >= MAX_PAGE_CONTROLS) return;
+  if (page < 0 || page >= PAGE_COUNT || control < 0 || control >= MAX_PAGE_CONTROLS) return;
   const PageControl *c = &g_Pages[page].controls[control];
   int image = c->image;
   if (sub >= 0) {

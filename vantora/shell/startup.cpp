@@ -5,6 +5,7 @@
 #include "../tasks/taskops.h"
 #include "../tweaks/companions.h"
 #include "../tweaks/tweaks.h"
+#include "pagemodel.h"
 #include "layout.h"
 #include "pagecatalogue.h"
 #include "skin.h"

@@ -3,6 +3,7 @@
 #include "tasklist.h"
 #include "debuglog.h"
 #include "paths.h"
+#include "wm.h"
 #include <strsafe.h>
 
 TaskDatabase g_TaskDatabase;
@@ -132,4 +133,14 @@ int LoadSettings(void) {
                             L"[%d][%s][setprio=%d]");
   WriteDebugLog(LOG_GUI, L"-LoadSettings done.");
   return ok;
+}
+
+bool SameProgramName(LPCWSTR a, LPCWSTR b) { return a && b && wcsncmp(a, b, TASK_RECORD_NAME_CHARS) == 0; }
+
+void ForgetTaskDatabase(void) {
+  WriteDebugLog(LOG_GUI, L"Delete VTMon settings.");
+  LPCWSTR database = TaskDatabasePath();
+  WCHAR path[MAX_PATH];
+  if (database && WmDevicePath(database, path, MAX_PATH)) DeleteFileW(path);
+  g_TaskDatabase.count = 0;
 }

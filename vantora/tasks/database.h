@@ -38,6 +38,9 @@ int SaveSettings(void);
 // Reads the file into g_TaskDatabase (empty when there is none). 1 when the file was read.
 int LoadSettings(void);
 
+// Deletes the file and empties g_TaskDatabase (the revert to the device's first state).
+void ForgetTaskDatabase(void);
+
 // Builds a database from the rows of a task list that are in the database, in list order.
 void FillTaskDatabase(TaskDatabase *database, const TaskList *list);
 // Writes a database as a whole file, replacing an existing one only once the new one is complete.
@@ -47,6 +50,10 @@ int WriteTaskDatabase(LPCWSTR path, const TaskDatabase *database);
 // formats ("%d" count; "%d %s %d" index, executable name, priority). 0 (and an empty database) when
 // the file cannot be opened.
 int ReadTaskDatabase(LPCWSTR path, TaskDatabase *database, int channel, LPCWSTR countFormat, LPCWSTR recordFormat);
+
+// The one rule a program name is matched by, wherever a running program meets a record or a name the
+// suite knows: equal over the width of a record's name field, case counted.
+bool SameProgramName(LPCWSTR a, LPCWSTR b);
 
 // A name field of a record as a terminated string (out holds TASK_RECORD_NAME_CHARS + 1 characters).
 void RecordText(const WCHAR field[TASK_RECORD_NAME_CHARS], WCHAR out[TASK_RECORD_NAME_CHARS + 1]);

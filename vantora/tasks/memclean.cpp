@@ -3,13 +3,8 @@
 #include "process.h"
 #include "tasklist.h"
 #include "taskops.h"
-#include "../shell/layout.h"
-#include "../shell/mainwindow.h"
-#include "../shell/pagecatalogue.h"
 #include "debuglog.h"
-#include "strings.h"
 #include "wm.h"
-#include <strsafe.h>
 
 #define PROTECTED_COUNT 5
 #define PROTECTED_CHARS 255
@@ -38,13 +33,7 @@ static void WaitForClosed(HANDLE *processes, int count) {
   }
 }
 
-void CloseAllApplications(int page) {
-  (void)page;
-  MessageBeep(MB_OK);
-  if (WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String43VT", LOCALISED_STRING_MAX), L"Vantora",
-                   MB_YESNO) != IDYES)
-    return;
-  WmSetWaitCursor(TRUE);
+double CloseOrdinaryApplications(void) {
   double before = MemoryInUse();
   WriteDebugLog(LOG_GUI, L"memusage before closing all apps %f", before);
 
@@ -73,18 +62,5 @@ void CloseAllApplications(int page) {
   double freed = before - after;
   if (freed < 0) freed = 0;
   WriteDebugLog(LOG_GUI, L"mem freed %.3f", freed);
-
-  WCHAR report[255];
-  WCHAR lead[LOCALISED_STRING_MAX + 1];
-  StringCchCopyW(lead, ARRAYSIZE(lead), GetLocalisedString(&g_Strings, L"String44VT", LOCALISED_STRING_MAX));
-  StringCchPrintfW(report, ARRAYSIZE(report), L"%s %.3f", lead, freed);
-  StringCchCatW(report, ARRAYSIZE(report), GetLocalisedString(&g_Strings, L"String45VT", LOCALISED_STRING_MAX));
-  WriteDebugLog(LOG_GUI, L"report %s", report);
-  WmMessageBox(g_Main.window, report, L"Vantora", MB_OK | MB_ICONEXCLAMATION);
-
-  if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
-  GetProcessList();
-  SetupPageRows(PAGE_TASKS);
-  LayoutPage(PAGE_TASKS, false);
-  WmSetWaitCursor(FALSE);
+  return freed;
 }

@@ -2,9 +2,9 @@
 #pragma once
 #include <windows.h>
 
-// Asks first ("String43VT"); closes the windowed, non-system, unprotected programs of the task list,
-// waits (at most 3 s in all) for them to end, and reports the difference in memory use.
-void CloseAllApplications(int page);
+// Rebuilds the task list, closes its windowed, non-system, unprotected programs, waits (at most 3 s in
+// all) for them to end, and returns the memory freed in megabytes (never below 0).
+double CloseOrdinaryApplications(void);
 // Memory in use in megabytes: used program memory plus used storage.
 double MemoryInUse(void);
 // 1 when the executable name contains one of the names that are never closed.

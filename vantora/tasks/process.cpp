@@ -1,49 +1,12 @@
 // CPU load, thread priority levels and memory figures of running processes.
 #include "process.h"
+#include "cpusample.h"
 #include "tasklist.h"
 #include "wm_process.h"
 #include "wm_shell.h"
 #include <tlhelp32.h>
 
 namespace {
-
-// Threads one CPU sample keeps; a process with more is measured over its first ones.
-#define MAX_SAMPLED_THREADS 512
-
-struct ThreadSample {
-  DWORD threadId;
-  ULONGLONG creation;
-  ULONGLONG busy;  // kernel + user time, 100 ns units
-};
-
-struct CpuSample {
-  int count;
-  ThreadSample threads[MAX_SAMPLED_THREADS];
-};
-
-ULONGLONG FileTimeValue(const FILETIME &ft) { return ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime; }
-
-// The times of every thread of the process. FALSE when no thread snapshot could be taken.
-BOOL TakeCpuSample(DWORD processId, CpuSample *sample) {
-  sample->count = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return FALSE;
-  THREADENTRY32 entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Thread32First(snapshot, &entry); more && sample->count < MAX_SAMPLED_THREADS;
-       more = Thread32Next(snapshot, &entry)) {
-    if (!processId || entry.th32OwnerProcessID != processId) continue;
-    FILETIME creation, exitTime, kernel, user;
-    // A thread that ended since the snapshot has no times to count.
-    if (!WmGetThreadTimes(entry.th32ThreadID, &creation, &exitTime, &kernel, &user)) continue;
-    ThreadSample *thread = &sample->threads[sample->count++];
-    thread->threadId = entry.th32ThreadID;
-    thread->creation = FileTimeValue(creation);
-    thread->busy = FileTimeValue(kernel) + FileTimeValue(user);
-  }
-  CloseHandle(snapshot);
-  return TRUE;
-}
 
 // Calls act for every thread of the process in a thread snapshot. FALSE without a snapshot.
 template <class F> BOOL ForEachThread(DWORD processId, F act) {
@@ -65,30 +28,16 @@ CpuSample g_FirstSample, g_SecondSample;
 
 double GetProcessCpuUsage(DWORD processId) {
   DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
-  DWORD start = GetTickCount();
-  if (!TakeCpuSample(processId, &g_FirstSample)) {
+  if (!TakeCpuSample(&g_FirstSample)) {
     SetProcPermissions(oldPermissions);
     return -1.0;
   }
   Sleep(200);
-  BOOL second = TakeCpuSample(processId, &g_SecondSample);
-  DWORD elapsed = GetTickCount() - start;
+  BOOL second = TakeCpuSample(&g_SecondSample);
   SetProcPermissions(oldPermissions);
   if (!second) return -2.0;
-  // Every thread present in both samples counts; a thread that started or ended in between has no
-  // difference to give.
-  ULONGLONG busy = 0;
-  for (int i = 0; i < g_SecondSample.count; i++) {
-    const ThreadSample *now = &g_SecondSample.threads[i];
-    for (int j = 0; j < g_FirstSample.count; j++) {
-      const ThreadSample *before = &g_FirstSample.threads[j];
-      if (before->threadId != now->threadId || before->creation != now->creation) continue;
-      if (now->busy > before->busy) busy += now->busy - before->busy;
-      break;
-    }
-  }
-  if (elapsed == 0) elapsed = 1;
-  return ((double)busy / 10000.0) * 100.0 / (double)elapsed;
+  // Process id 0 is a program that is not running: it has no threads, whatever the host lists as 0.
+  return processId ? ProcessLoadBetween(&g_FirstSample, &g_SecondSample, processId) : 0.0;
 }
 
 int GetProcessPriority(DWORD processId, int *priority) {

@@ -87,7 +87,7 @@ void CompactRows(TaskList *list, int windowedOnly, int visibleOnly) {
 bool IsRecorded(const TaskDatabase *database, LPCWSTR exeName) {
   int records = database->count <= MAX_TASK_RECORDS ? database->count : MAX_TASK_RECORDS;
   for (int r = 0; r < records; r++)
-    if (!wcsncmp(exeName, database->records[r].exeName, TASK_RECORD_NAME_CHARS)) return true;
+    if (SameProgramName(exeName, database->records[r].exeName)) return true;
   return false;
 }
 
@@ -131,7 +131,7 @@ void MergeDatabase(TaskList *list, const TaskDatabase *database, int windowedOnl
       WriteDebugLog(LOG_GUI, L"[filter=%d] DB[%d][%s] compare with RunningTasks[%d][%s]", pass, r, exeName, i,
                     row->exeName);
       // Over the record field's width: a stored name of 20 characters stands for every longer one.
-      if (pass && !wcsncmp(row->exeName, exeName, TASK_RECORD_NAME_CHARS)) {
+      if (pass && SameProgramName(row->exeName, exeName)) {
         WriteDebugLog(LOG_GUI, L"found");
         match = row;
       }

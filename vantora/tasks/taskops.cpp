@@ -1,18 +1,13 @@
-// Operations of the task page: the list with its CPU figures, database membership, priority levels,
-// starting and closing programs.
+// The task list with its CPU figures, database membership, priority levels, starting and closing
+// programs.
 #include "taskops.h"
 #include "cpusample.h"
 #include "database.h"
 #include "process.h"
-#include "../shell/layout.h"
-#include "../shell/mainwindow.h"
-#include "../shell/pagecatalogue.h"
 #include "../tweaks/companions.h"
 #include "debuglog.h"
 #include "device.h"
-#include "strings.h"
 #include "wm.h"
-#include <strsafe.h>
 
 namespace {
 
@@ -43,19 +38,15 @@ TaskEntry *OperandRow(int row) {
 
 // Names compare over the width of a database record's name field, as the database matches them.
 bool SameRecordName(const TaskEntry *a, const TaskEntry *b) {
-  return wcsncmp(a->exeName, b->exeName, TASK_RECORD_NAME_CHARS) == 0;
+  return SameProgramName(a->exeName, b->exeName);
 }
-
-void Alert(void) { MessageBeep(MB_OK); }
 
 // Tells the monitor to re-read the database; only after the file is closed.
 HWND AnnounceChange(void) {
-  WmSetWaitCursor(TRUE);
   HWND monitor = FindVTMonitorWindow();
   // The monitor re-reads the file before this returns; one that hangs must not hang the task page.
   DWORD_PTR result;
   if (monitor) SendMessageTimeoutW(monitor, CWM_VT_REFRESH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &result);
-  WmSetWaitCursor(FALSE);
   return monitor;
 }
 
@@ -82,26 +73,11 @@ void RestoreRows(LPCWSTR operation) {
   }
   FillTaskDatabase(&g_TaskDatabase, &g_TaskList);
   WriteDebugLog(LOG_GUI, L"%s: Settings.db not saved, change undone.", operation);
-  Alert();
 }
 
-bool IsCompanion(const TaskEntry *row, LPCWSTR exe) { return wcsstr(row->exeName, exe) != NULL; }
-
-void InvalidateMain(void) {
-  if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
-}
+bool IsCompanion(const TaskEntry *row, LPCWSTR exe) { return SameProgramName(row->exeName, exe); }
 
 }  // namespace
-
-int TaskDatabaseImage(const TaskEntry *row) {
-  return row && row->inDatabase ? TASK_IMAGE_IN_DATABASE : TASK_IMAGE_NOT_IN_DATABASE;
-}
-
-int TaskKnobLeft(int level, int trackLeft, int trackRight, int knobWidth) {
-  if (level < PRIORITY_LEVEL_HIGHEST) level = PRIORITY_LEVEL_HIGHEST;
-  if (level > PRIORITY_LEVEL_IDLE) level = PRIORITY_LEVEL_IDLE;
-  return trackLeft + (PRIORITY_LEVEL_IDLE - level) * (trackRight - trackLeft) / PRIORITY_LEVEL_IDLE - knobWidth / 2;
-}
 
 void StartProcessListWindow(void) {
   DWORD oldPermissions = SetProcPermissions(0xFFFFFFFF);
@@ -158,10 +134,6 @@ void GetProcessList(void) {
     TaskEntry *row = &g_TaskList.entries[i];
     WriteDebugLog(LOG_GUI, L"GetProcessList [%d][%s][running=%d][inDB=%d]", i, row->exeName, (int)row->running,
                   (int)row->inDatabase);
-    if (wcslen(row->displayName) > DISPLAY_NAME_MAX) {
-      row->displayName[DISPLAY_NAME_MAX] = 0;
-      StringCchCatW(row->displayName, ARRAYSIZE(row->displayName), L"...");
-    }
     row->cpuUsage = 0;
     running += row->running != 0;
   }
@@ -201,47 +173,32 @@ void RefreshTaskCpu(void) {
   CopyMemory(&g_TickSample, &g_NewSample, offsetof(CpuSample, threads) + g_NewSample.count * sizeof(WmThreadTimes));
 }
 
-void RefreshProcessList(int page) {
-  WmSetWaitCursor(TRUE);
-  WriteDebugLog(LOG_GUI, L"RefreshProcessList:");
-  GetProcessList();
-  if (page >= 0 && page < PAGE_RECORDS) {
-    SetupPageRows(page);
-    LayoutPage(page, false);
-  }
-  InvalidateMain();
-  WmSetWaitCursor(FALSE);
-}
-
-void AddDeleteTaskFromDataBase(int page, int index) {
-  (void)page;
+TaskOutcome ToggleTaskInDatabase(int index) {
   TaskEntry *row = OperandRow(index);
-  if (!row) return;
+  if (!row) return TASK_NO_ROW;
   WriteDebugLog(LOG_GUI, L"AddDeleteTaskFromDataBase: [%d][%s] [process 0x%X] [issystem %d] [inDB %d]", index,
                 row->exeName, (unsigned)row->processId, (int)row->system, (int)row->inDatabase);
   RememberRows();
   // The level stays: a running program joins at its present average level.
   row->inDatabase = row->inDatabase ? 0 : 1;
   HWND monitor = NULL;
-  if (SaveSettings())
+  TaskOutcome outcome = TASK_DONE;
+  if (SaveSettings()) {
     monitor = AnnounceChange();
-  else
+  } else {
     RestoreRows(L"AddDeleteTaskFromDataBase");
-  WriteDebugLog(LOG_GUI, L"AddDeleteTaskFromDataBase [mon=0x%X] lvindex=%d inDB=%d imgIdx=%d", (unsigned)(UINT_PTR)monitor,
-                index, (int)row->inDatabase, TaskDatabaseImage(row));
-  InvalidateMain();
+    outcome = TASK_NOT_SAVED;
+  }
+  WriteDebugLog(LOG_GUI, L"AddDeleteTaskFromDataBase [mon=0x%X] lvindex=%d inDB=%d", (unsigned)(UINT_PTR)monitor,
+                index, (int)row->inDatabase);
+  return outcome;
 }
 
-void ChangeTaskPriority(int page, int direction, int index) {
-  (void)page;
+TaskOutcome StepTaskPriority(int index, bool down) {
   TaskEntry *row = OperandRow(index);
-  if (!row) return;
+  if (!row) return TASK_NO_ROW;
   int level = row->priority;
-  bool down = direction == PRIORITY_DIRECTION_DOWN;
-  if ((down && level >= PRIORITY_LEVEL_IDLE) || (!down && level <= PRIORITY_LEVEL_HIGHEST)) {
-    Alert();
-    return;
-  }
+  if ((down && level >= PRIORITY_LEVEL_IDLE) || (!down && level <= PRIORITY_LEVEL_HIGHEST)) return TASK_AT_LIMIT;
   int newLevel = down ? level + 1 : level - 1;
   RememberRows();
   if (row->running) SetProcessPriority(row->processId, newLevel);
@@ -258,56 +215,46 @@ void ChangeTaskPriority(int page, int direction, int index) {
                 (int)row->inDatabase);
   if (SaveSettings()) {
     AnnounceChange();
-  } else {
-    RestoreRows(L"ChangeTaskPriority");
-    if (row->running) SetProcessPriority(row->processId, level);
+    return TASK_DONE;
   }
-  InvalidateMain();
+  RestoreRows(L"ChangeTaskPriority");
+  if (row->running) SetProcessPriority(row->processId, level);
+  return TASK_NOT_SAVED;
 }
 
-void RunCloseTask(int page, int index) {
+TaskOutcome StartOrCloseTask(int index) {
   TaskEntry *row = OperandRow(index);
-  if (!row) return;
+  if (!row) return TASK_NO_ROW;
   WriteDebugLog(LOG_GUI, L"RunCloseTask");
   WriteDebugLog(LOG_GUI, L"RunCloseTask: name %s process 0x%X systemprocess %d running %d", row->exeName,
                 (unsigned)row->processId, (int)row->system, (int)row->running);
-  if (row->system) {
-    Alert();
-    MessageBoxW(g_Main.window, GetLocalisedString(&g_Strings, L"String39VT", LOCALISED_STRING_MAX), L"Vantora",
-                MB_OK | MB_ICONEXCLAMATION);
-    return;
-  }
+  if (row->system) return TASK_REFUSED;
   if (row->running) {
     row->running = 0;
     if (IsCompanion(row, L"GaugeletApp.exe")) {
       SetGaugeletEnabled(false);
-      g_Pages[PAGE_COMPANIONS].itemState[1] = false;
     } else if (IsCompanion(row, L"QuitletApp.exe")) {
       SetQuitletEnabled(false);
-      g_Pages[PAGE_COMPANIONS].itemState[0] = false;
     } else if (IsCompanion(row, L"VTMonitor.exe")) {
-      g_Main.monitorRunning = false;
       StopVTMonitor();
+      return TASK_MONITOR_STOPPED;
     } else if (row->window && IsWindow(row->window)) {
       // Another program's window: the layer asks it to close, as the desktop refuses to destroy it.
       WmCloseWindow(row->window);
     }
-    InvalidateMain();
-    return;
+    return TASK_CLOSED;
   }
   WriteDebugLog(LOG_GUI, L"execute file %s", row->path);
   if (IsCompanion(row, L"GaugeletApp.exe")) {
     SetGaugeletEnabled(true);
-    g_Pages[PAGE_COMPANIONS].itemState[1] = true;
   } else if (IsCompanion(row, L"QuitletApp.exe")) {
     SetQuitletEnabled(true);
-    g_Pages[PAGE_COMPANIONS].itemState[0] = true;
   } else if (IsCompanion(row, L"VTMonitor.exe")) {
-    g_Main.monitorRunning = true;
     StartVTMonitor();
+    return TASK_MONITOR_STARTED;
   } else {
-    // A start that fails is not reported: the refreshed list shows the program stopped.
+    // A start that fails is not reported: the rebuilt list shows the program stopped.
     RunProgram(row->path, NULL);
   }
-  RefreshProcessList(page);
+  return TASK_STARTED;
 }

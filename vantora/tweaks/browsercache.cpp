@@ -1,10 +1,8 @@
 // The browser's cache folder on a storage card, and the cleaning of its files.
 #include "browsercache.h"
 #include "tweaks.h"
-#include "../shell/mainwindow.h"
 #include "debuglog.h"
 #include "settings.h"
-#include "strings.h"
 #include "wm.h"
 #include "wm_shell.h"
 #include <strsafe.h>
@@ -73,12 +71,7 @@ static void WriteCacheFolder(LPCWSTR folder) {
                      (DWORD)(wcslen(folder) + 1) * sizeof(WCHAR));
 }
 
-static void ReadSavedCacheFolder(void) {
-  ZeroMemory(g_CacheFolder, sizeof(g_CacheFolder));
-  if (!ReadMachineSetting(PRODUCT_KEY, SAVED_CACHE, REG_SZ, g_CacheFolder, (MAX_PATH - 1) * sizeof(WCHAR)))
-    ZeroMemory(g_CacheFolder, sizeof(g_CacheFolder));
-  g_CacheFolder[MAX_PATH - 1] = 0;
-}
+static void ReadSavedCacheFolder(void) { ReadMachineText(PRODUCT_KEY, SAVED_CACHE, g_CacheFolder, MAX_PATH, L""); }
 
 bool MoveBrowserCacheFolder(bool toStorage) {
   WriteDebugLog(LOG_GUI, L"+MoveIETempFilesToStorage call.");
@@ -92,9 +85,6 @@ bool MoveBrowserCacheFolder(bool toStorage) {
   WCHAR card[MAX_PATH];
   ZeroMemory(g_CacheFolder, sizeof(g_CacheFolder));
   if (!FindStorageCard(card)) {
-    MessageBeep(MB_OK);
-    WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String37VT", LOCALISED_STRING_MAX), L"Vantora",
-                 MB_OK | MB_ICONEXCLAMATION);
     WriteDebugLog(LOG_GUI, L"-MoveIETempFilesToStorage done.");
     return false;
   }
@@ -223,16 +213,11 @@ int DeleteFolderFiles(LPCWSTR folder) { return DeleteFolderFilesCounted(folder, 
 
 void ClearBrowserFiles(void) {
   WriteDebugLog(LOG_GUI, L"+ClearBrowserFiles call.");
-  WmSetWaitCursor(TRUE);
   static const LPCWSTR kValues[3] = {L"Cache", L"History", L"Cookies"};
   int deleted = 0, left = 0;
   for (int i = 0; i < 3; i++) {
     WCHAR folder[MAX_PATH];
-    ZeroMemory(folder, sizeof(folder));
-    if (!ReadRegistryValue(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, kValues[i], REG_SZ, folder,
-                           (MAX_PATH - 1) * sizeof(WCHAR)))
-      ZeroMemory(folder, sizeof(folder));
-    folder[MAX_PATH - 1] = 0;
+    ReadRegistryText(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, kValues[i], folder, MAX_PATH, L"");
     // No folder named: nothing to clean (an empty path would mean the whole device).
     if (!folder[0]) {
       WriteDebugLog(LOG_GUI, L"no %s folder, skipped", kValues[i]);
@@ -244,6 +229,5 @@ void ClearBrowserFiles(void) {
     left += l;
   }
   WriteDebugLog(LOG_GUI, L"browser files deleted [%d] left [%d]", deleted, left);
-  WmSetWaitCursor(FALSE);
   WriteDebugLog(LOG_GUI, L"-ClearBrowserFiles done.");
 }

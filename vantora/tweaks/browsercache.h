@@ -6,7 +6,7 @@
 // Points the browser's cache folder at a folder of the same name on the first storage card (true) or
 // back at the folder the device had at first run (false). Only the registry value changes.
 void MoveIETempFilesToStorage(bool toStorage);
-// The same; false when no storage card was found (the user was told, nothing was written).
+// The same; false when no storage card was found (nothing was written).
 bool MoveBrowserCacheFolder(bool toStorage);
 // Deletes the files of the browser's cache, history and cookies folders (the folders stay).
 void ClearBrowserFiles(void);

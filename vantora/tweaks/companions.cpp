@@ -1,7 +1,5 @@
 // Starting and stopping the companion programs with their flags and StartUp shortcuts.
 #include "companions.h"
-#include "../shell/mainwindow.h"
-#include "../shell/pagemodel.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -26,9 +24,6 @@ const Companion kCompanions[] = {
     {L"GaugeletApp.exe", L"GAUGELETAPPTOPLVL", L"GaugeletAppTopLvl", L"GaugeletApp.lnk", L"Gaugelet"},
     {L"VTMonitor.exe", L"VTMONITOR", L"VTMonitor", L"VTMonitor.lnk", NULL},
 };
-
-// Rows of the companions page that show the two flags.
-const int kCompanionRow[] = {0, 1};
 
 HWND FindCompanion(int which) { return FindWindowW(kCompanions[which].windowClass, kCompanions[which].windowTitle); }
 
@@ -84,28 +79,18 @@ void StopVTMonitor(void) { StopCompanion(MONITOR); }
 void SetQuitletEnabled(bool on) { SetCompanionEnabled(QUITLET, on); }
 void SetGaugeletEnabled(bool on) { SetCompanionEnabled(GAUGELET, on); }
 
-void ToggleVTMonitor(int item, bool *redraw) {
-  PageModel *page = &g_Pages[PAGE_TASKS];
-  if (item >= 0 && item < MAX_PAGE_CONTROLS) {
-    page->focusedControl = item;
-    page->controls[item].image = 6;
-  }
+bool StartOrStopVTMonitor(void) {
   if (FindVTMonitorWindow()) {
-    g_Main.monitorRunning = false;
     StopVTMonitor();
-  } else {
-    g_Main.monitorRunning = true;
-    StartVTMonitor();
+    return false;
   }
-  if (redraw) *redraw = true;
+  StartVTMonitor();
+  return true;
 }
 
-void RunBenchmark(int visibleRow) {
+void StartBenchmark(int mode) {
   static const LPCWSTR kArguments[] = {L"-run", L"-view", L"-compare"};
-  PageModel *page = &g_Pages[PAGE_BENCHMARK];
-  int row = visibleRow + page->scrollOffset;
-  page->focusedItem = row;
-  if (row < 0 || row >= (int)ARRAYSIZE(kArguments)) return;
+  if (mode < 0 || mode >= (int)ARRAYSIZE(kArguments)) return;
   // The benchmark lies beside the running program (the module folder ends with a backslash).
   WCHAR folder[MAX_PATH];
   if (FAILED(StringCchCopyW(folder, ARRAYSIZE(folder), g_Paths.moduleFolder))) return;
@@ -114,19 +99,16 @@ void RunBenchmark(int visibleRow) {
   WCHAR program[MAX_PATH];
   if (FAILED(StringCchCopyW(program, ARRAYSIZE(program), JoinPath(folder, L"", L"Benchmark.exe"))) || !program[0])
     return;
-  WriteDebugLog(LOG_GUI, L"RunBenchmark [%s %s]", program, kArguments[row]);
-  RunProgram(program, kArguments[row]);
+  WriteDebugLog(LOG_GUI, L"RunBenchmark [%s %s]", program, kArguments[mode]);
+  RunProgram(program, kArguments[mode]);
 }
 
 void CheckCompanionsAtStart(void) {
-  PageModel *page = &g_Pages[PAGE_COMPANIONS];
-  // An absent value leaves the flag as the companions page read it.
-  DWORD quitlet = page->itemState[kCompanionRow[QUITLET]] ? 1 : 0;
-  if (ReadMachineSetting(PRODUCT_KEY, L"RealQuitlet", REG_DWORD, &quitlet, sizeof(quitlet)))
-    page->itemState[kCompanionRow[QUITLET]] = quitlet != 0;
+  // An absent flag counts as off, as the companions page shows it.
+  DWORD quitlet = ReadMachineDword(PRODUCT_KEY, kCompanions[QUITLET].flag, 0);
   if (!FindQuitletWindow() && quitlet) StartQuitlet();
 
-  DWORD gaugelet = page->itemState[kCompanionRow[GAUGELET]] ? 1 : 0;
-  WriteMachineSetting(PRODUCT_KEY, L"Gaugelet", REG_DWORD, &gaugelet, sizeof(gaugelet));
+  DWORD gaugelet = ReadMachineDword(PRODUCT_KEY, kCompanions[GAUGELET].flag, 0) ? 1 : 0;
+  WriteMachineSetting(PRODUCT_KEY, kCompanions[GAUGELET].flag, REG_DWORD, &gaugelet, sizeof(gaugelet));
   if (!FindGaugeletWindow() && gaugelet) StartGaugelet();
 }

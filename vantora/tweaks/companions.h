@@ -24,13 +24,13 @@ void StopVTMonitor(void);
 void SetQuitletEnabled(bool on);
 void SetGaugeletEnabled(bool on);
 
-// The monitor control of the task page: stops the monitor when it runs, starts it when it does not.
-void ToggleVTMonitor(int item, bool *redraw);
-// The benchmark page: its rows 0..2 start the benchmark with "-run", "-view" or "-compare".
-void RunBenchmark(int visibleRow);
+// Stops the monitor when it runs, starts it when it does not; true when it was started.
+bool StartOrStopVTMonitor(void);
+// Starts the benchmark beside the program: mode 0..2 with "-run", "-view" or "-compare".
+void StartBenchmark(int mode);
 
 // Run once at start: starts an enabled close button or battery meter that is not running, and writes
-// the battery meter's flag as the companions page read it.
+// the battery meter's flag as the companions page shows it (absent: off).
 void CheckCompanionsAtStart(void);
 
 // The quoted start command of a companion program file in the installation folder ("" when the

@@ -1,20 +1,12 @@
 // The tweak catalogue and everything that reads it: the first-run copies, the revert, the states the
-// pages show and the row handlers that change them.
+// pages show and the changes their rows make.
 #include "tweaks.h"
 #include "browsercache.h"
-#include "companions.h"
-#include "../shell/layout.h"
-#include "../shell/mainwindow.h"
-#include "../shell/pagecatalogue.h"
-#include "../shell/skin.h"
-#include "../tasks/database.h"
-#include "../tasks/taskops.h"
 #include "companions.h"
 #include "debuglog.h"
 #include "device.h"
 #include "settings.h"
-#include "strings.h"
-#include "wm.h"
+#include <shlwapi.h>
 #include <strsafe.h>
 
 
@@ -74,18 +66,13 @@ int GlyphCacheLevelOf(DWORD limit) {
 
 static DWORD ReadTweakDword(int row, DWORD fallback) {
   const TweakValue *t = &g_Tweaks[row];
-  DWORD value = fallback;
-  if (!ReadRegistryValue(t->root, t->key, t->value, REG_DWORD, &value, sizeof(value))) value = fallback;
-  return value;
+  return ReadRegistryDword(t->root, t->key, t->value, fallback);
 }
 
 // text holds TEXT_CHARS characters; on a failed read it holds fallback.
 static void ReadTweakText(int row, LPCWSTR fallback, WCHAR *text) {
   const TweakValue *t = &g_Tweaks[row];
-  ZeroMemory(text, TEXT_CHARS * sizeof(WCHAR));
-  if (!ReadRegistryValue(t->root, t->key, t->value, REG_SZ, text, (TEXT_CHARS - 1) * sizeof(WCHAR)))
-    StringCchCopyW(text, TEXT_CHARS, fallback ? fallback : L"");
-  text[TEXT_CHARS - 1] = 0;
+  ReadRegistryText(t->root, t->key, t->value, text, TEXT_CHARS, fallback);
 }
 
 static void WriteTweakDword(int row, DWORD value) {
@@ -100,31 +87,26 @@ static void WriteTweakText(int row, LPCWSTR text) {
 
 // ---- Absent values -----------------------------------------------------------------------------
 
-// The first `parts` backslash-separated parts of a key path (empty parts skipped).
-static int KeyPrefix(LPCWSTR key, int parts, WCHAR *out, size_t outChars) {
-  out[0] = 0;
-  int taken = 0;
-  size_t len = 0;
-  for (LPCWSTR p = key; *p && taken < parts;) {
-    while (*p == L'\\') p++;
-    if (!*p) break;
-    LPCWSTR end = p;
-    while (*end && *end != L'\\') end++;
-    size_t n = (size_t)(end - p);
-    if (len + n + 2 > outChars) return taken;
-    if (len) out[len++] = L'\\';
-    CopyMemory(out + len, p, n * sizeof(WCHAR));
-    len += n;
-    out[len] = 0;
-    taken++;
-    p = end;
-  }
-  return taken;
+// The key path without trailing backslashes; false when it does not fit.
+static bool TrimmedKey(LPCWSTR key, WCHAR *out) {
+  if (FAILED(StringCchCopyW(out, TEXT_CHARS, key))) return false;
+  for (size_t n = wcslen(out); n && out[n - 1] == L'\\'; n--) out[n - 1] = 0;
+  return true;
+}
+
+// Cuts the last part off a key path; false when there was only one.
+static bool ParentKey(WCHAR *path) {
+  WCHAR *slash = wcsrchr(path, L'\\');
+  if (!slash) return false;
+  for (*slash = 0; slash > path && slash[-1] == L'\\'; slash--) slash[-1] = 0;
+  return path[0] != 0;
 }
 
 static int KeyPartCount(LPCWSTR key) {
-  WCHAR scratch[TEXT_CHARS];
-  return KeyPrefix(key, 1000, scratch, TEXT_CHARS);
+  int parts = 0;
+  for (LPCWSTR p = key; *p; p++)
+    if (*p != L'\\' && (p == key || p[-1] == L'\\')) parts++;
+  return parts;
 }
 
 static bool KeyExists(HKEY root, LPCWSTR path) {
@@ -143,27 +125,18 @@ static BYTE ValueShape(int row) {
     RegCloseKey(key);
     if (rc == ERROR_SUCCESS) return 0;
   }
-  int total = KeyPartCount(t->key), existing = 0;
-  WCHAR prefix[TEXT_CHARS];
-  for (int parts = 1; parts <= total; parts++) {
-    KeyPrefix(t->key, parts, prefix, TEXT_CHARS);
-    if (!KeyExists(t->root, prefix)) break;
-    existing = parts;
+  WCHAR path[TEXT_CHARS];
+  if (!TrimmedKey(t->key, path)) return 1;
+  int existing = KeyPartCount(path);
+  while (existing > 0 && !KeyExists(t->root, path)) {
+    existing--;
+    if (!ParentKey(path)) break;
   }
   return (BYTE)(1 + existing);
 }
 
-static bool KeyIsEmpty(HKEY root, LPCWSTR path) {
-  HKEY key;
-  if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  DWORD subkeys = 1, values = 1;
-  LONG rc = RegQueryInfoKeyW(key, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL, NULL);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS && subkeys == 0 && values == 0;
-}
-
 // Makes the value absent again, with the keys that did not exist at first run when nothing else
-// lives in them now.
+// lives in them now (a key that still holds a value stays, as one with subkeys does).
 static void RemoveTweakValue(int row, int existingParts) {
   const TweakValue *t = &g_Tweaks[row];
   HKEY key;
@@ -171,10 +144,15 @@ static void RemoveTweakValue(int row, int existingParts) {
     RegDeleteValueW(key, t->value);
     RegCloseKey(key);
   }
-  WCHAR prefix[TEXT_CHARS];
-  for (int parts = KeyPartCount(t->key); parts > existingParts && parts > 0; parts--) {
-    KeyPrefix(t->key, parts, prefix, TEXT_CHARS);
-    if (!KeyIsEmpty(t->root, prefix) || RegDeleteKeyW(t->root, prefix) != ERROR_SUCCESS) break;
+  WCHAR path[TEXT_CHARS];
+  if (!TrimmedKey(t->key, path)) return;
+  for (int parts = KeyPartCount(path); parts > existingParts; parts--) {
+    DWORD values = 1;
+    if (RegOpenKeyExW(t->root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) break;
+    LONG rc = RegQueryInfoKeyW(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || values || SHDeleteEmptyKeyW(t->root, path) != ERROR_SUCCESS) break;
+    if (!ParentKey(path)) break;
   }
 }
 
@@ -187,9 +165,7 @@ static void WriteCompanionFlags(void) {
 
 void LoadDefaultRegistryInfo(void) {
   WriteDebugLog(LOG_GUI, L"+LoadDefaultRegistryInfo call.");
-  DWORD saved = 0;
-  if (!ReadMachineSetting(PRODUCT_KEY, DEFAULT_REGISTRY_SAVED, REG_DWORD, &saved, sizeof(saved))) saved = 0;
-  if (!saved) {
+  if (!ReadMachineDword(PRODUCT_KEY, DEFAULT_REGISTRY_SAVED, 0)) {
     WriteDebugLog(LOG_GUI, L"write default");
     // Every value is read before any copy is written (the two file system values belong together).
     DWORD numbers[TWEAK_SAVED_COUNT];
@@ -220,8 +196,7 @@ void LoadDefaultRegistryInfo(void) {
   WriteDebugLog(LOG_GUI, L"-LoadDefaultRegistryInfo done.");
 }
 
-void RevertToDefaultRegistryKeys(void) {
-  WriteDebugLog(LOG_GUI, L"+RevertToDefaultRegistryKeys call.");
+void RevertTweakValues(void) {
   // Copies made by a version that did not record absent values: every copy is written back.
   BYTE shape[TWEAK_SAVED_COUNT];
   ZeroMemory(shape, sizeof(shape));
@@ -232,16 +207,8 @@ void RevertToDefaultRegistryKeys(void) {
   static WCHAR texts[TWEAK_SAVED_COUNT][TEXT_CHARS];
   for (int row = 0; row < TWEAK_SAVED_COUNT; row++) {
     const TweakValue *t = &g_Tweaks[row];
-    ZeroMemory(texts[row], sizeof(texts[row]));
-    if (t->type == REG_SZ) {
-      if (!ReadMachineSetting(PRODUCT_KEY, t->savedName, REG_SZ, texts[row], (TEXT_CHARS - 1) * sizeof(WCHAR)))
-        StringCchCopyW(texts[row], TEXT_CHARS, t->defaultText);
-      texts[row][TEXT_CHARS - 1] = 0;
-    } else {
-      numbers[row] = t->defaultDword;
-      if (!ReadMachineSetting(PRODUCT_KEY, t->savedName, REG_DWORD, &numbers[row], sizeof(DWORD)))
-        numbers[row] = t->defaultDword;
-    }
+    if (t->type == REG_SZ) ReadMachineText(PRODUCT_KEY, t->savedName, texts[row], TEXT_CHARS, t->defaultText);
+    else numbers[row] = ReadMachineDword(PRODUCT_KEY, t->savedName, t->defaultDword);
   }
   for (int row = 0; row < TWEAK_SAVED_COUNT; row++) {
     const TweakValue *t = &g_Tweaks[row];
@@ -257,89 +224,33 @@ void RevertToDefaultRegistryKeys(void) {
   // The cache folder is back where it was: the card switch must not show otherwise.
   WriteTweakDword(TWEAK_TEMP_TO_STORAGE, g_Tweaks[TWEAK_TEMP_TO_STORAGE].defaultDword);
   WriteCompanionFlags();
-
-  WriteDebugLog(LOG_GUI, L"Delete VTMon settings.");
-  LPCWSTR database = TaskDatabasePath();
-  WCHAR path[MAX_PATH];
-  if (database && WmDevicePath(database, path, MAX_PATH)) DeleteFileW(path);
-  g_TaskDatabase.count = 0;
-  GetProcessList();
-  SetupPageRows(PAGE_TASKS);
-  WriteDebugLog(LOG_GUI, L"-RevertToDefaultRegistryKeys done.");
-}
-
-static void Redraw(void) {
-  if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
-}
-
-void RevertDefaultsCommand(void) {
-  MessageBeep(MB_OK);
-  if (WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String38VT", LOCALISED_STRING_MAX), L"Vantora",
-                   MB_YESNO) == IDYES) {
-    RevertToDefaultRegistryKeys();
-    for (int page = 0; page < PAGE_COUNT; page++) SetupPageRows(page);
-    LayoutPage(g_Main.currentPage, false);
-  }
-  g_NeedsReset = true;
-  Redraw();
 }
 
 // ---- Display page --------------------------------------------------------------------------------
 
-// The knob at stop `level` of four across the track (control 5).
-static void PlaceGlyphKnob(int level) {
-  PageControl *c = g_Pages[PAGE_DISPLAY].controls;
-  int trackW = c[5].right - c[5].left;
-  int width = c[6].right - c[6].left;
-  c[6].left = c[5].left + trackW * level / 3 - width / 2;
-  c[6].right = c[6].left + width;
-}
-
-void StepGlyphCacheLimit(int item, bool up) {
-  (void)item;
-  DWORD limit = g_CurrentGlyphLimit;
-  if (ReadRegistryValue(g_Tweaks[TWEAK_GLYPH_LIMIT].root, g_Tweaks[TWEAK_GLYPH_LIMIT].key,
-                        g_Tweaks[TWEAK_GLYPH_LIMIT].value, REG_DWORD, &limit, sizeof(limit)))
-    g_CurrentGlyphLimit = limit;
+int StepGlyphCacheLevel(bool up) {
+  g_CurrentGlyphLimit = ReadTweakDword(TWEAK_GLYPH_LIMIT, g_CurrentGlyphLimit);
   // A limit set elsewhere that is none of the four steps from the nearest one.
   int level = GlyphCacheLevelOf(g_CurrentGlyphLimit);
-  if ((up && level == GLYPH_CACHE_LEVELS - 1) || (!up && level == 0)) {
-    MessageBeep(MB_OK);
-    return;
-  }
+  if ((up && level == GLYPH_CACHE_LEVELS - 1) || (!up && level == 0)) return -1;
   level += up ? 1 : -1;
   g_CurrentGlyphLimit = g_GlyphCacheLimits[level];
   WriteTweakDword(TWEAK_GLYPH_LIMIT, g_CurrentGlyphLimit);
   WriteDebugLog(LOG_GUI, L"glyph cache limit [%u]", (unsigned)g_CurrentGlyphLimit);
-  PlaceGlyphKnob(level);
   g_NeedsReset = true;
-  Redraw();
+  return level;
 }
 
-void ToggleWindowAnimation(int item) {
-  DWORD value = g_CurrentAnimate;
-  if (ReadRegistryValue(g_Tweaks[TWEAK_ANIMATE].root, g_Tweaks[TWEAK_ANIMATE].key, g_Tweaks[TWEAK_ANIMATE].value,
-                        REG_DWORD, &value, sizeof(value)))
-    g_CurrentAnimate = value;
+bool ToggleWindowAnimationValue(void) {
+  g_CurrentAnimate = ReadTweakDword(TWEAK_ANIMATE, g_CurrentAnimate);
   // Any value other than 0 means animation on; the toggle always lands on 0 or 1.
   g_CurrentAnimate = g_CurrentAnimate ? g_Tweaks[TWEAK_ANIMATE].activeDword : g_Tweaks[TWEAK_ANIMATE].inactiveDword;
   WriteTweakDword(TWEAK_ANIMATE, g_CurrentAnimate);
-  if (item > 0 && item < MAX_PAGE_CONTROLS)
-    g_Pages[PAGE_DISPLAY].controls[item].image = g_CurrentAnimate ? IMG_ITEM_OFF : IMG_ITEM_ON;
   g_NeedsReset = true;
-  Redraw();
+  return g_CurrentAnimate == 0;
 }
 
 // ---- Storage and companions pages -----------------------------------------------------------------
-
-// Flips a toggle row's state and its indicator; returns the new state.
-static bool FlipRow(int page, int row) {
-  PageModel *p = &g_Pages[page];
-  bool on = !p->itemState[row];
-  p->itemState[row] = on;
-  LayoutPage(page, true);
-  return on;
-}
 
 static void WriteActiveOrNot(int row, bool on) {
   const TweakValue *t = &g_Tweaks[row];
@@ -347,11 +258,9 @@ static void WriteActiveOrNot(int row, bool on) {
   else WriteTweakDword(row, on ? t->activeDword : t->inactiveDword);
 }
 
-void SetStorageTweak(int item, int row, bool *redraw) {
-  (void)item;
+TweakChange SetStorageRowActive(int row, bool on) {
   // The clear-files action and the note row have no state of their own.
-  if (!StorageRowHasState(row)) return;
-  bool on = FlipRow(PAGE_STORAGE, row);
+  if (!StorageRowHasState(row)) return TWEAK_UNCHANGED;
   WriteDebugLog(LOG_GUI, L"SetStorageTweak row [%d] [%d]", row, (int)on);
   switch (row) {
     case 0:
@@ -365,41 +274,36 @@ void SetStorageTweak(int item, int row, bool *redraw) {
       WriteActiveOrNot(TWEAK_BROWSER_CACHE_LIMIT, on);
       break;
     case 4:
-      WriteActiveOrNot(TWEAK_TEMP_TO_STORAGE, on);
-      // Without a card nothing moved: the switch and its flag go back to off.
+      // Without a card nothing moved: the switch's flag stays off.
       if (!MoveBrowserCacheFolder(on)) {
-        FlipRow(PAGE_STORAGE, row);
         WriteActiveOrNot(TWEAK_TEMP_TO_STORAGE, false);
-        if (redraw) *redraw = true;
-        return;
+        return TWEAK_NO_CARD;
       }
+      WriteActiveOrNot(TWEAK_TEMP_TO_STORAGE, on);
       break;
     case 5:
       WriteActiveOrNot(TWEAK_CAB_COMMAND, on);
       break;
   }
   g_NeedsReset = true;
-  if (redraw) *redraw = true;
+  return TWEAK_CHANGED;
 }
 
-void ToggleNetworkPowerManagement(void) {
-  bool on = FlipRow(PAGE_COMPANIONS, 2);
-  WriteDebugLog(LOG_GUI, L"network power management [%d]", (int)on);
-  for (int row = TWEAK_POWER_ASYNCMAC; row <= TWEAK_POWER_L2TP; row++) WriteActiveOrNot(row, on);
-  g_NeedsReset = true;
-}
-
-void SetCompanionTweak(int item, int row, bool *redraw) {
-  (void)item;
-  if (row < 0 || row > 2) return;
-  if (row == 2) {
-    ToggleNetworkPowerManagement();
-  } else {
-    bool on = FlipRow(PAGE_COMPANIONS, row);
-    if (row == 0) SetQuitletEnabled(on);
-    else SetGaugeletEnabled(on);
+TweakChange SetCompanionRowActive(int row, bool on) {
+  switch (row) {
+    case 0:
+      SetQuitletEnabled(on);
+      return TWEAK_CHANGED;
+    case 1:
+      SetGaugeletEnabled(on);
+      return TWEAK_CHANGED;
+    case 2:
+      WriteDebugLog(LOG_GUI, L"network power management [%d]", (int)on);
+      for (int tweak = TWEAK_POWER_ASYNCMAC; tweak <= TWEAK_POWER_L2TP; tweak++) WriteActiveOrNot(tweak, on);
+      g_NeedsReset = true;
+      return TWEAK_CHANGED;
   }
-  if (redraw) *redraw = true;
+  return TWEAK_UNCHANGED;
 }
 
 // ---- States for the pages ------------------------------------------------------------------------
@@ -448,16 +352,13 @@ bool GetCompanionRowActive(int row) {
   return false;
 }
 
-// ---- Exit ----------------------------------------------------------------------------------------
+// ---- Reset ---------------------------------------------------------------------------------------
 
 bool NeedsReset(void) { return g_NeedsReset; }
 
-void ExitWithResetOffer(void) {
-  if (!g_NeedsReset) return;
-  MessageBeep(MB_OK);
-  if (WmMessageBox(g_Main.window, GetLocalisedString(&g_Strings, L"String57VT", LOCALISED_STRING_MAX), L"Vantora",
-                   MB_YESNO) != IDYES)
-    return;
+void MarkNeedsReset(void) { g_NeedsReset = true; }
+
+void FlushRegistryAndReset(void) {
   WriteDebugLog(LOG_GUI, L"Settings need reset, flushing registry.");
   RegFlushKey(HKEY_CLASSES_ROOT);
   RegFlushKey(HKEY_LOCAL_MACHINE);

@@ -1,5 +1,5 @@
 // The registry tweaks of the display, storage and companions pages: one catalogue of every system
-// value they change, the first-run copies of those values, the revert, and the reset offer at exit.
+// value they change, the first-run copies of those values, the revert, and the reset at exit.
 #pragma once
 #include <windows.h>
 
@@ -55,28 +55,34 @@ extern const TweakValue g_Tweaks[TWEAK_ROW_COUNT];
 
 // Start-up: saves the system's own values once, on the program's first run.
 void LoadDefaultRegistryInfo(void);
-// Writes the first-run values back, resets the companion flags, clears the task database.
-void RevertToDefaultRegistryKeys(void);
-// The "restore original settings" row of the first page: asks, reverts, sets up every page again.
-void RevertDefaultsCommand(void);
+// Writes the first-run values back (absent ones made absent again) and resets the companion flags.
+void RevertTweakValues(void);
 
-// Display page: the glyph cache minus (item 4) and plus (item 7) controls.
-void StepGlyphCacheLimit(int item, bool up);
-// Display page: the animation toggle (item 10).
-void ToggleWindowAnimation(int item);
-// Storage page toggle rows; row is the absolute row (visible row + scroll offset).
-void SetStorageTweak(int item, int row, bool *redraw);
-// Companions page rows 0..2 (row 2: network power management).
-void SetCompanionTweak(int item, int row, bool *redraw);
-void ToggleNetworkPowerManagement(void);
+// The display page's glyph cache slider: one step up or down from the level nearest the limit now set.
+// The new level 0..3, or -1 at the end of the scale (nothing written).
+int StepGlyphCacheLevel(bool up);
+// The display page's animation switch: flips it (any value other than 0 reads as on) and returns the
+// new state as GetDisplayAnimationActive gives it.
+bool ToggleWindowAnimationValue(void);
+
+// What a change of a toggle row did.
+enum TweakChange {
+  TWEAK_CHANGED,    // written; takes effect after a soft reset
+  TWEAK_UNCHANGED,  // a row without a state of its own
+  TWEAK_NO_CARD,    // the cache folder could not move: no storage card (its switch stays off)
+};
+// Storage page rows 0..6 (3 and 6 have no state); row 4 moves the browser's cache folder.
+TweakChange SetStorageRowActive(int row, bool on);
+// Companions page rows: 0 the close button, 1 the battery meter, 2 network power management.
+TweakChange SetCompanionRowActive(int row, bool on);
 
 // True after any change that takes effect only after a soft reset.
 bool NeedsReset(void);
-// Leaving the program from its first page: after a change, offers the soft reset (flushes the
-// registry, then resets the device).
-void ExitWithResetOffer(void);
+void MarkNeedsReset(void);
+// Flushes the registry to the store, then resets the device.
+void FlushRegistryAndReset(void);
 
-// States the pages show, read from the registry when a page is set up.
+// States the pages show, read from the registry.
 int GetGlyphCacheLevel(void);           // 0..3
 bool GetDisplayAnimationActive(void);   // active: animation switched off
 bool GetStorageRowActive(int row);      // rows 0..6 of the storage page
