@@ -1,67 +1,10 @@
 // The browser's files on the device: cleaning its folders without touching anything else, and its cache
 // folder moved to a storage card and back.
-#include "testsupport.h"
-#include "boxanswer.h"
-#include "regguard.h"
-#include "tweaks/browsercache.h"
-#include "tweaks/tweaks.h"
-#include "shell/pagecommands.h"
-#include "shell/mainwindow.h"
-#include "shell/pagecatalogue.h"
-#include "debuglog.h"
-#include "startup.h"
-#include "device.h"
-#include "device_profile.h"
-#include "settings.h"
-#include <algorithm>
+#include "browserfolders.h"
+#include "browsercache.h"
+#include "tweaks.h"
 
 namespace {
-
-const wchar_t kLog[] = L"C:\\VT.gui.txt";
-const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-// Shell folder values and the device's card list, put back as they were when the test ends.
-class BrowserTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitProgramStatics();
-    SetProductDword(L"EnableDebug", 1);
-    ReadDebugSwitch();
-    RemoveFile(kLog);
-  }
-  static void SetFolder(const wchar_t *name, const wchar_t *folder) {
-    if (!folder) {
-      RegValueGuard::Restore({HKEY_CURRENT_USER, kShellFolders, name, false}, RegValueGuard::Value());
-      return;
-    }
-    WriteRegistryValue(HKEY_CURRENT_USER, kShellFolders, name, REG_SZ, folder, (DWORD)(wcslen(folder) + 1) * 2);
-  }
-  static std::wstring Cache() {
-    RegValueGuard::Value v = RegValueGuard::Read({HKEY_CURRENT_USER, kShellFolders, L"Cache", false});
-    if (!v.present) return L"<absent>";
-    return std::wstring((const wchar_t *)v.data.data());
-  }
-  // The device's storage cards: folders of its root, named in the profile's list.
-  static void SetCards(std::vector<std::wstring> names) {
-    std::wstring list;
-    for (const std::wstring &n : names) {
-      CreateDirectoryW((L"C:\\" + n).c_str(), NULL);
-      list += n + L'\0';
-    }
-    list += L'\0';
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS, REG_MULTI_SZ, list.data(),
-                       (DWORD)list.size() * 2);
-  }
-  static bool LogHas(const std::wstring &line) {
-    std::vector<std::wstring> lines = ReadLogLines(kLog);
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
-  RegValueGuard shellFolders_{{{HKEY_CURRENT_USER, kShellFolders, L"Cache", false},
-                               {HKEY_CURRENT_USER, kShellFolders, L"History", false},
-                               {HKEY_CURRENT_USER, kShellFolders, L"Cookies", false},
-                               {HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS, false}}};
-  ProductKeyGuard guard_{{L"EnableDebug", L"storperfCache", L"storperfIETmpToStorage"}};
-};
 
 void Put(const std::wstring &path) { ASSERT_TRUE(WriteFileBytes(path, "x", 1)) << testing::PrintToString(path); }
 
@@ -104,7 +47,7 @@ TEST_F(BrowserTest, CleaningEmptiesTheFoldersAndTouchesNothingElse) {
   EXPECT_TRUE(LogHas(L"files deleted [3] left [3] in " + cache));
   EXPECT_TRUE(LogHas(L"browser files deleted [4] left [3]"));
   EXPECT_TRUE(LogHas(L"no Cookies folder, skipped"));
-  std::vector<std::wstring> lines = ReadLogLines(kLog);
+  std::vector<std::wstring> lines = ReadLogLines(kBrowserLog);
   for (const std::wstring &l : lines) EXPECT_EQ(std::wstring::npos, l.find(L"\\.\\")) << testing::PrintToString(l);
   SetFileAttributesW((cache + L"\\readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
   // Programs in this device cannot make a linked folder; the reset offer test cleans a folder holding
@@ -161,29 +104,7 @@ TEST_F(BrowserTest, TheCacheMovesToTheFirstStorageCardAndBack) {
   MoveIETempFilesToStorage(false);
   EXPECT_EQ(L"", Cache());
 
-  // Only "storage" and "Storage" count. Without a storage card the row's switch tells the user and
-  // stays off, and nothing is written.
-  SetCards({L"STORAGE", L"SD Card"});
-  SetFolder(L"Cache", L"\\Windows\\Cache");
-  GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
-  g_Main.taskbarHeight = ScaleY(26);
-  SetProductDword(L"storperfIETmpToStorage", 0);
-  SetupPageRows(PAGE_STORAGE);
-  {
-    BoxAnswerer answer({IDOK});
-    bool redraw = false;
-    SetStorageTweak(0, 4, &redraw);
-    ASSERT_EQ(1, answer.Answered());
-    EXPECT_EQ(L"No storage card was found.", answer.Texts()[0]);
-  }
-  EXPECT_EQ(L"\\Windows\\Cache", Cache());
-  EXPECT_FALSE(g_Pages[PAGE_STORAGE].itemState[4]);
-  EXPECT_EQ(0u, [] {
-    DWORD v = 7;
-    ReadMachineSetting(TEST_PRODUCT_KEY, L"storperfIETmpToStorage", REG_DWORD, &v, sizeof(v));
-    return v;
-  }());
-  EXPECT_FALSE(NeedsReset());
+
 }
 
 }  // namespace
