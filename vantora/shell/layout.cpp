@@ -1,13 +1,10 @@
 // Page layout. Sizes are given for a 240 x 320 screen and scaled; images are drawn at SkinW x SkinH.
 #include "layout.h"
 #include "mainwindow.h"
-#include "pagecatalogue.h"
 #include "skin.h"
 #include "device.h"
 #include "../tweaks/tweaks.h"
 #include "../tasks/tasklist.h"
-
-PageModel g_Pages[PAGE_COUNT];
 
 #define ROW_PITCH 40
 #define TASK_SUB_ELEMENTS 10

@@ -14,10 +14,6 @@
 #include "paths.h"
 #include "settings.h"
 
-void RedrawMainWindow(void) {
-  if (g_Main.window) InvalidateRect(g_Main.window, NULL, FALSE);
-}
-
 static void MainWindow_OnCreate(HWND hwnd) {
   g_Main.window = hwnd;
   SHMENUBARINFO mbi;

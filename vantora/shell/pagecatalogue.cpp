@@ -7,46 +7,6 @@
 #include "../tweaks/tweaks.h"
 #include <strsafe.h>
 
-#define TASK_ITEMS (-1)  // the page lists the task list
-#define CONTROL_BIT(c) (1u << (c))
-
-struct PageCatalogueEntry {
-  PageKind kind;
-  int items;               // fixed item count, TASK_ITEMS, or 0 for a page without a list
-  int firstLabelKey;       // "String<n>VT" of item 0; the others follow in order
-  int firstRowScrolling;   // first row control while scrolling (the scroll bar, up, down come before)
-  int firstRowFixed;       // ... and without scrolling; also where the scroll controls start
-  bool focusTransparent;   // the focused control draws transparent
-  DWORD transparent;       // controls that always draw transparent, one bit each
-};
-
-static const PageCatalogueEntry kCatalogue[PAGE_COUNT] = {
-    {PAGE_KIND_LIST, 7, 17, 6, 3, true, 0},                                                  // main menu
-    {PAGE_KIND_TASKS, TASK_ITEMS, 0, 9, 6, true, CONTROL_BIT(3) | CONTROL_BIT(4) | CONTROL_BIT(5)},  // task list
-    {PAGE_KIND_CONTROLS, 0, 0, 0, 0, false, 0},                                              // memory
-    {PAGE_KIND_CONTROLS, 0, 0, 0, 0, false, CONTROL_BIT(4) | CONTROL_BIT(7)},                // display
-    {PAGE_KIND_TOGGLES, 7, 24, 4, 1, true, 0},                                               // storage tweaks
-    {PAGE_KIND_TOGGLES, 3, 31, 6, 3, false, 0},                                              // companion programs
-    {PAGE_KIND_LIST, 3, 34, 6, 3, false, 0},                                                 // benchmark
-};
-
-static bool ValidPage(int page) { return page >= 0 && page < PAGE_COUNT; }
-
-PageKind PageKindOf(int page) { return ValidPage(page) ? kCatalogue[page].kind : PAGE_KIND_CONTROLS; }
-
-bool IsListPage(int page) { return PageKindOf(page) != PAGE_KIND_CONTROLS; }
-
-bool RowsFollowItems(int page) {
-  PageKind kind = PageKindOf(page);
-  return kind == PAGE_KIND_TASKS || kind == PAGE_KIND_TOGGLES;
-}
-
-bool DrawsTransparent(int page, const PageModel *p, int control) {
-  if (!ValidPage(page) || control < 0 || control >= 32) return false;
-  const PageCatalogueEntry *entry = &kCatalogue[page];
-  return (entry->focusTransparent && control == p->focusedControl) || (entry->transparent & CONTROL_BIT(control));
-}
-
 void TaskShownName(const TaskEntry *task, WCHAR *out, size_t outChars) {
   if (!outChars) return;
   out[0] = 0;
@@ -62,7 +22,7 @@ void InitPageItems(int page) {
 }
 
 static int ItemCountOf(int page) {
-  if (kCatalogue[page].items != TASK_ITEMS) return kCatalogue[page].items;
+  if (PageTraitsOf(page)->items != PAGE_LISTS_TASKS) return PageTraitsOf(page)->items;
   int count = g_TaskList.count;
   if (count < 0) count = 0;
   if (count > MAX_TASKS) count = MAX_TASKS;
@@ -82,13 +42,13 @@ static void ReadItemState(int page, int item, PageModel *p) {
 
 static void FillItems(int page) {
   PageModel *p = &g_Pages[page];
-  const PageCatalogueEntry *entry = &kCatalogue[page];
+  const PageTraits *entry = PageTraitsOf(page);
   p->itemCount = ItemCountOf(page);
   ZeroMemory(p->labels, sizeof(p->labels));
   ZeroMemory(p->itemState, sizeof(p->itemState));
   ZeroMemory(p->itemHasIndicator, sizeof(p->itemHasIndicator));
   for (int i = 0; i < p->itemCount && i < MAX_PAGE_ITEMS; i++) {
-    if (entry->items == TASK_ITEMS) {
+    if (entry->items == PAGE_LISTS_TASKS) {
       TaskShownName(&g_TaskList.entries[i], p->labels[i], PAGE_LABEL_CHARS);
     } else {
       WCHAR key[32];
@@ -100,9 +60,9 @@ static void FillItems(int page) {
 }
 
 void SetupPageRows(int page) {
-  if (!ValidPage(page)) return;
+  if (!IsPageNumber(page)) return;
   PageModel *p = &g_Pages[page];
-  const PageCatalogueEntry *entry = &kCatalogue[page];
+  const PageTraits *entry = PageTraitsOf(page);
   p->firstRowScrolling = entry->firstRowScrolling;
   p->firstRowFixed = entry->firstRowFixed;
   p->visibleRows = RowsThatFit(page);
@@ -118,7 +78,7 @@ void SetupPageRows(int page) {
 }
 
 void UpdatePageItems(int page) {
-  if (!ValidPage(page) || !kCatalogue[page].items) return;
+  if (!IsPageNumber(page) || !PageTraitsOf(page)->items) return;
   PageModel *p = &g_Pages[page];
   if (ItemCountOf(page) != p->itemCount) {
     SetupPageRows(page);

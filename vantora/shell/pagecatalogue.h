@@ -1,25 +1,9 @@
-// The page catalogue: what each page is (its kind, what it lists, the texts of its items, the states
-// its indicators show, which of its pictures draw transparent) and the set-up of its rows from it.
+// The page catalogue: the items a page lists, the texts of its items and the states its indicators
+// show, set up from what each page is (pagemodel.h).
 #pragma once
 #include "pagemodel.h"
 
 struct TaskEntry;
-
-// What a page is made of; input, layout and drawing follow the kind.
-enum PageKind {
-  PAGE_KIND_LIST,      // rows that open or start something (menu, benchmark)
-  PAGE_KIND_TASKS,     // the task list: rows with parts, buttons below
-  PAGE_KIND_TOGGLES,   // rows with an on/off indicator (storage, companions)
-  PAGE_KIND_CONTROLS,  // buttons, a slider and switches, no rows (memory, display)
-};
-
-PageKind PageKindOf(int page);
-// Pages whose controls are list rows (every kind but PAGE_KIND_CONTROLS).
-bool IsListPage(int page);
-// Pages whose rows depend on their items' states and the scroll offset: a partial layout covers them.
-bool RowsFollowItems(int page);
-// Whether a control of the page draws its picture with the transparent colour.
-bool DrawsTransparent(int page, const PageModel *p, int control);
 
 // Prepares the data a page lists before its rows are set up.
 void InitPageItems(int page);

@@ -19,8 +19,6 @@ static PressTarget g_Press = {-1, -1, -1};
 // The control (and part) that Enter showed pressed, restored on key up.
 static PressTarget g_EnterPress = {-1, -1, -1};
 
-static bool ValidPage(int page) { return page >= 0 && page < PAGE_COUNT; }
-
 PageModel *PageOf(int page) { return &g_Pages[page]; }
 int FirstRow(const PageModel *p) { return FirstRowControl(p); }
 int RowCount(const PageModel *p) {
@@ -57,7 +55,7 @@ static void InvalidateSub(const PageModel *p, int control, int sub) {
 }
 
 void RefreshPage(int page, bool fromTop) {
-  if (!ValidPage(page)) return;
+  if (!IsPageNumber(page)) return;
   PageModel *p = PageOf(page);
   if (fromTop) {
     SetupPageRows(page);
@@ -123,7 +121,7 @@ static void ReleasePressed(PageModel *p, bool invalidate) {
 }
 
 void CancelPagePress(void) {
-  if (ValidPage(g_Press.page)) ReleasePressed(PageOf(g_Press.page), true);
+  if (IsPageNumber(g_Press.page)) ReleasePressed(PageOf(g_Press.page), true);
   g_Press.page = g_Press.control = g_Press.sub = -1;
 }
 
@@ -156,7 +154,7 @@ void MoveFocus(PageModel *p, int control, int sub) {
 // ---- Pages and scrolling ---------------------------------------------------------------------------
 
 void OpenPage(int page) {
-  if (!ValidPage(page)) return;
+  if (!IsPageNumber(page)) return;
   CancelPagePress();
   g_Main.currentPage = page;
   WriteDebugLog(LOG_GUI, L"currp %d", page);
@@ -268,7 +266,7 @@ static bool ActOnTap(int page, const PressTarget &t) {
 
 void OnPageTap(int x, int y, bool down) {
   int page = g_Main.currentPage;
-  if (!ValidPage(page)) return;
+  if (!IsPageNumber(page)) return;
   PageModel *p = PageOf(page);
   ClearFocus(p);
   if (down) {
@@ -349,7 +347,7 @@ void PressForEnter(PageModel *p, int control, int sub, int pushedImage) {
 }
 
 static void ReleaseEnterPress(void) {
-  if (!ValidPage(g_EnterPress.page)) return;
+  if (!IsPageNumber(g_EnterPress.page)) return;
   ReleasePressed(PageOf(g_EnterPress.page), true);
   g_EnterPress.page = g_EnterPress.control = g_EnterPress.sub = -1;
 }
@@ -382,7 +380,7 @@ void OnPageKey(UINT message, WPARAM key, LPARAM data) {
   (void)data;
   if (key != VK_RETURN && key != VK_LEFT && key != VK_UP && key != VK_RIGHT && key != VK_DOWN) return;
   int page = g_Main.currentPage;
-  if (!ValidPage(page)) return;
+  if (!IsPageNumber(page)) return;
   if (message == WM_KEYUP) {
     if (key == VK_RETURN) ReleaseEnterPress();
     return;

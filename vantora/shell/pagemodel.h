@@ -19,6 +19,36 @@ enum PageNumber {
   PAGE_COUNT,
 };
 
+inline bool IsPageNumber(int page) { return page >= 0 && page < PAGE_COUNT; }
+
+// What a page is made of; input, layout and drawing follow the kind.
+enum PageKind {
+  PAGE_KIND_LIST,      // rows that open or start something (menu, benchmark)
+  PAGE_KIND_TASKS,     // the task list: rows with parts, buttons below
+  PAGE_KIND_TOGGLES,   // rows with an on/off indicator (storage, companions)
+  PAGE_KIND_CONTROLS,  // buttons, a slider and switches, no rows (memory, display)
+};
+
+#define PAGE_LISTS_TASKS (-1)  // PageTraits.items of the page that lists the task list
+
+struct PageTraits {
+  PageKind kind;
+  int items;               // fixed item count, PAGE_LISTS_TASKS, or 0 for a page without a list
+  int firstLabelKey;       // "String<n>VT" of item 0; the others follow in order
+  int firstRowScrolling;   // first row control while scrolling (the scroll bar, up, down come before)
+  int firstRowFixed;       // ... and without scrolling; also where the scroll controls start
+  bool focusTransparent;   // the focused control draws transparent
+  DWORD transparent;       // controls that always draw transparent, one bit each
+};
+
+// What a page is (a page number out of range reads as a page of controls without rows).
+const PageTraits *PageTraitsOf(int page);
+PageKind PageKindOf(int page);
+// Pages whose controls are list rows (every kind but PAGE_KIND_CONTROLS).
+bool IsListPage(int page);
+// Pages whose rows depend on their items' states and the scroll offset: a partial layout covers them.
+bool RowsFollowItems(int page);
+
 struct SubElement {
   int left, top, right, bottom;
   int image;  // -1: none
@@ -52,6 +82,9 @@ struct PageModel {
 };
 
 extern PageModel g_Pages[PAGE_COUNT];
+
+// Whether a control of the page draws its picture with the transparent colour.
+bool DrawsTransparent(int page, const PageModel *p, int control);
 
 // Control index of the first list row for the page's scrolling state.
 inline int FirstRowControl(const PageModel *page) {

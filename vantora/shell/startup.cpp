@@ -12,8 +12,6 @@
 #include "debuglog.h"
 #include "device.h"
 
-MainWindowState g_Main;
-
 static void FindTaskbar(void) {
   for (int tries = 0; !g_Main.taskbar && tries < 10; tries++) {
     g_Main.taskbar = FindTaskbarWindow();
