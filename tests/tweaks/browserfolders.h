@@ -11,6 +11,18 @@
 inline const wchar_t kBrowserLog[] = L"C:\\VT.gui.txt";
 inline const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
+// The device's storage cards: folders of its root, named in the profile's list.
+inline void SetCards(std::vector<std::wstring> names) {
+  std::wstring list;
+  for (const std::wstring &n : names) {
+    CreateDirectoryW((L"C:\\" + n).c_str(), NULL);
+    list += n + L'\0';
+  }
+  list += L'\0';
+  WriteRegistryValue(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS, REG_MULTI_SZ, list.data(),
+                     (DWORD)list.size() * 2);
+}
+
 // Shell folder values and the device's card list, put back as they were when the test ends.
 class BrowserTest : public ::testing::Test {
  protected:
@@ -31,17 +43,6 @@ class BrowserTest : public ::testing::Test {
     RegValueGuard::Value v = RegValueGuard::Read({HKEY_CURRENT_USER, kShellFolders, L"Cache", false});
     if (!v.present) return L"<absent>";
     return std::wstring((const wchar_t *)v.data.data());
-  }
-  // The device's storage cards: folders of its root, named in the profile's list.
-  static void SetCards(std::vector<std::wstring> names) {
-    std::wstring list;
-    for (const std::wstring &n : names) {
-      CreateDirectoryW((L"C:\\" + n).c_str(), NULL);
-      list += n + L'\0';
-    }
-    list += L'\0';
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS, REG_MULTI_SZ, list.data(),
-                       (DWORD)list.size() * 2);
   }
   static bool LogHas(const std::wstring &line) {
     std::vector<std::wstring> lines = ReadLogLines(kBrowserLog);

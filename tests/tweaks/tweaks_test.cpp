@@ -1,6 +1,7 @@
 // The tweaks on the device's real registry: first-run copies, every tweak, a second run and the revert,
 // without any page: what the registry holds is the result.
 #include "tweakregistry.h"
+#include "browserfolders.h"
 
 namespace {
 
@@ -88,6 +89,30 @@ TEST_F(TweaksTest, FirstRunCopiesEveryTweakAndTheRevertPutsTheDeviceBackByteForB
   EXPECT_EQ(1u, Product(L"Gaugelet"));
   EXPECT_EQ(0u, Product(L"storperfIETmpToStorage"));
   EXPECT_EQ(1u, Product(L"DefaultRegistrySaved"));
+}
+
+// The card switch and the revert give the cache folder back in the one form first run found it: an
+// absent value stays absent, an empty one stays empty.
+TEST_F(TweaksTest, TheCacheFolderGoesBackToTheFormFirstRunFound) {
+  RegValueGuard cards{{{HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_CARDS, false}}};
+  SetCards({L"Storage Card"});
+  const TweakValue &cache = g_Tweaks[TWEAK_BROWSER_CACHE_FOLDER];
+  for (bool absent : {true, false}) {
+    MakeFirstRunDevice();
+    if (absent) RemoveSystem(TWEAK_BROWSER_CACHE_FOLDER, 99);
+    else SetSystemText(TWEAK_BROWSER_CACHE_FOLDER, L"");
+    const std::wstring firstRun = ExportTweakedKeys();
+    LoadDefaultRegistryInfo();
+    ASSERT_EQ(TWEAK_CHANGED, SetStorageRowActive(4, true)) << absent;
+    EXPECT_EQ(L"Storage Card\\", Text(cache.root, cache.key, cache.value)) << absent;
+    EXPECT_TRUE(GetStorageRowActive(4));
+    EXPECT_EQ(TWEAK_CHANGED, SetStorageRowActive(4, false));
+    EXPECT_FALSE(GetStorageRowActive(4));
+    EXPECT_EQ(firstRun, ExportTweakedKeys()) << absent;
+    SetStorageRowActive(4, true);
+    RevertTweakValues();
+    EXPECT_EQ(firstRun, ExportTweakedKeys()) << absent;
+  }
 }
 
 }  // namespace

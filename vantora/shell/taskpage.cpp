@@ -55,7 +55,7 @@ void RunCloseTask(int page, int row) {
       return;
     case TASK_REFUSED:
       MessageBeep(MB_OK);
-      MessageBoxW(g_Main.window, Text(L"String39VT"), VANTORA_TITLE, MB_OK | MB_ICONEXCLAMATION);
+      WmMessageBox(g_Main.window, Text(L"String39VT"), VANTORA_TITLE, MB_OK | MB_ICONEXCLAMATION);
       return;
     case TASK_MONITOR_STOPPED:
     case TASK_MONITOR_STARTED:

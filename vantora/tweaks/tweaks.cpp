@@ -196,12 +196,17 @@ void LoadDefaultRegistryInfo(void) {
   WriteDebugLog(LOG_GUI, L"-LoadDefaultRegistryInfo done.");
 }
 
+// What first run found of every saved row (see DEFAULT_REGISTRY_ABSENT). Copies made by a version that
+// did not record absent values read as all present: every copy is written back.
+static void ReadFirstRunShapes(BYTE shape[TWEAK_SAVED_COUNT]) {
+  ZeroMemory(shape, TWEAK_SAVED_COUNT);
+  if (!ReadMachineSetting(PRODUCT_KEY, DEFAULT_REGISTRY_ABSENT, REG_BINARY, shape, TWEAK_SAVED_COUNT))
+    ZeroMemory(shape, TWEAK_SAVED_COUNT);
+}
+
 void RevertTweakValues(void) {
-  // Copies made by a version that did not record absent values: every copy is written back.
   BYTE shape[TWEAK_SAVED_COUNT];
-  ZeroMemory(shape, sizeof(shape));
-  if (!ReadMachineSetting(PRODUCT_KEY, DEFAULT_REGISTRY_ABSENT, REG_BINARY, shape, sizeof(shape)))
-    ZeroMemory(shape, sizeof(shape));
+  ReadFirstRunShapes(shape);
 
   DWORD numbers[TWEAK_SAVED_COUNT];
   static WCHAR texts[TWEAK_SAVED_COUNT][TEXT_CHARS];
@@ -278,6 +283,13 @@ TweakChange SetStorageRowActive(int row, bool on) {
       if (!MoveBrowserCacheFolder(on)) {
         WriteActiveOrNot(TWEAK_TEMP_TO_STORAGE, false);
         return TWEAK_NO_CARD;
+      }
+      if (!on) {
+        // Back in the form first run found: a value that was absent is absent again, as after a revert.
+        BYTE shape[TWEAK_SAVED_COUNT];
+        ReadFirstRunShapes(shape);
+        BYTE found = shape[TWEAK_BROWSER_CACHE_FOLDER];
+        if (found) RemoveTweakValue(TWEAK_BROWSER_CACHE_FOLDER, found - 1);
       }
       WriteActiveOrNot(TWEAK_TEMP_TO_STORAGE, on);
       break;
