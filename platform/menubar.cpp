@@ -280,7 +280,9 @@ LRESULT CALLBACK MenuBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
       return previous;
     }
     case WM_SETTINGCHANGE:
+      // The labels sit in the middle of their halves: a bar that changed width is painted whole.
       PlaceBar(bar);
+      InvalidateRect(bar, NULL, FALSE);
       return 0;
     case WM_NCDESTROY:
       if (st) {
@@ -308,6 +310,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
   HINSTANCE self = ThisModule();
   WNDCLASSW wc = {};
   if (!GetClassInfoW(self, DEVICE_MENUBAR_CLASS, &wc)) {
+    wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = MenuBarProc;
     wc.hInstance = self;
     wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);

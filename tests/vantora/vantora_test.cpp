@@ -282,6 +282,13 @@ TEST_F(VantoraTest, TurningTheScreenRefitsTheWindowAndItsSoftKeys) {
     COLORREF c = s.Pixel(h / 2 - 10, w - bar / 2);
     return GetRValue(c) < 80 && GetGValue(c) < 80 && s.Pixel(h - 5, w - bar - 5) == kBackground;
   }));
+  // Nothing of the right label stays where the narrower bar had it: the bar is painted whole.
+  EXPECT_TRUE(ScreenShows([&](const ScreenShot &s) {
+    for (int x = 3 * w / 4 - 8 * Factor(); x <= 3 * w / 4 + 8 * Factor(); x++)
+      for (int y = w - bar / 2 - 4 * Factor(); y <= w - bar / 2 + 4 * Factor(); y++)
+        if (GetRValue(s.Pixel(x, y)) > 150) return false;
+    return true;
+  }));
   EXPECT_EQ(0u, Rotate(L"toggle"));
   EXPECT_EQ(w, ScreenWidth());
   Command(hwnd, 30003);
