@@ -8,7 +8,7 @@
 #include "shell/mainwindow.h"
 #include "shell/pagecatalogue.h"
 #include "debuglog.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "device.h"
 #include "device_profile.h"
 #include "settings.h"

@@ -10,7 +10,7 @@
 #include "shell/skin.h"
 #include "tasks/database.h"
 #include "debuglog.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "device.h"
 #include "settings.h"
 #include <algorithm>
