@@ -127,6 +127,7 @@ void BuildTaskList(QuitletTaskList *list);
 
 // actions.cpp
 void ForwardTaskbarTap(QuitletState *state);
+// Asks the window's program to close, once, off this thread; one that hangs is offered to the user to end.
 void CloseTaskWindow(HWND hwnd);
 void PowerOff(void);
 
