@@ -1,3 +1,4 @@
+// Closing another program's window once, and the question about a program that hangs.
 #include "appclose.h"
 #include "debuglog.h"
 #include "wm.h"
