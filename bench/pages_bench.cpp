@@ -11,7 +11,7 @@
 #include "shell/pagecatalogue.h"
 #include "shell/skin.h"
 #include "device.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "tasklist.h"
 #include "tasklist_fill.h"
 #include "benchsupport.h"

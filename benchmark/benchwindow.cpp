@@ -2,6 +2,7 @@
 // the tests (run page) or loads the saved result (view and compare pages); the main thread never waits.
 #include "benchwindow.h"
 #include "banner.h"
+#include "benchio.h"
 #include "charts.h"
 #include "resource.h"
 #include "results.h"

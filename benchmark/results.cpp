@@ -1,12 +1,15 @@
 // Scores, the result file of the last run and the list of reference devices.
 #include "results.h"
-#include "suite.h"
+#include "benchio.h"
 #include "debuglog.h"
 #include "strings.h"
 #include "wm.h"
 #include <stdio.h>
 #include <strsafe.h>
 
+const double ReferenceTimes[TEST_COUNT] = {1000.0, 1000.0, 1000.0, 1000.0, 1000.0, 500.0,
+                                           200.0,  200.0,  300.0,  300.0,  300.0,  300.0};
+DWORD TestTimes[TEST_COUNT];
 ResultRecord g_RunResult;
 ResultRecord g_YourDevice;
 volatile LONG g_YourDeviceLoaded = 0;

@@ -6,6 +6,7 @@
 #define COMPARE_NAME_CHARS 512
 #define COMPARE_SLOTS 100
 #define COMPARE_MAX_COUNT 99
+#define TEST_COUNT 12
 
 #pragma pack(push, 1)
 // One record of "benchmark.dat": the last run of this device.
@@ -22,6 +23,11 @@ struct CompareRecord {
 #pragma pack(pop)
 static_assert(sizeof(ResultRecord) == 568, "benchmark.dat record");
 static_assert(sizeof(CompareRecord) == 1056, "bmcompare.dat record");
+
+// Milliseconds each test took in the last run, in the test table's order (scoring may lower them),
+// and the time that scores 0 for each.
+extern DWORD TestTimes[TEST_COUNT];
+extern const double ReferenceTimes[TEST_COUNT];
 
 extern ResultRecord g_RunResult;     // filled and written by a run
 extern ResultRecord g_YourDevice;    // read back for the view and compare pages

@@ -1,14 +1,13 @@
 // The test runner: twelve fixed workloads, each timing exactly its own span with the tick counter.
 #include "suite.h"
+#include "benchio.h"
 #include "results.h"
 #include "banner.h"
 #include "debuglog.h"
 #include "device.h"
-#include "paths.h"
 #include "strings.h"
 #include "wm.h"
 #include <math.h>
-#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -28,43 +27,11 @@ const BenchTest g_TestTable[TEST_COUNT] = {
     {L"%2d/%d VID #3: %dxDrawText", 100, 0, 300.0},
     {L"%2d/%d VID #4: %dxFillRect", 300, 0, 300.0},
 };
-const double ReferenceTimes[TEST_COUNT] = {1000.0, 1000.0, 1000.0, 1000.0, 1000.0, 500.0,
-                                           200.0,  200.0,  300.0,  300.0,  300.0,  300.0};
-DWORD TestTimes[TEST_COUNT];
-HWND g_SuiteWindow = NULL;
 
 #define FFT_POINTS 4096
 static double g_FftInput[FFT_POINTS];
 static double g_FftReal[FFT_POINTS];
 static double g_FftImag[FFT_POINTS];
-
-LPCWSTR BenchFilePath(LPCWSTR subfolder, LPCWSTR fileName) {
-  static WCHAR path[MAX_PATH];
-  HRESULT hr;
-  if (subfolder && subfolder[0])
-    hr = StringCchPrintfW(path, MAX_PATH, L"%s%s\\%s", g_Paths.moduleFolder, subfolder, fileName);
-  else
-    hr = StringCchPrintfW(path, MAX_PATH, L"%s%s", g_Paths.moduleFolder, fileName);
-  // A cut path would name another file.
-  if (FAILED(hr)) path[0] = 0;
-  return path;
-}
-
-void AddResultLine(HWND listBox, LPCWSTR format, ...) {
-  WCHAR line[RESULT_LINE_MAX + 1];
-  line[0] = 0;
-  if (format && format[0]) {
-    va_list args;
-    va_start(args, format);
-    StringCchVPrintfW(line, ARRAYSIZE(line), format, args);  // a longer line is cut, still terminated
-    va_end(args);
-  }
-  WriteDebugLog(LOG_BENCHMARK, L"%s", line);
-  if (!listBox) return;
-  SendMessageW(listBox, LB_ADDSTRING, 0, (LPARAM)line);
-  LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
-  if (count > 0) SendMessageW(listBox, LB_SETCURSEL, (WPARAM)(count - 1), 0);
-}
 
 void ComputeFft(unsigned length, bool inverse, const double *realIn, const double *imagIn, double *realOut,
                 double *imagOut) {

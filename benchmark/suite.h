@@ -1,9 +1,7 @@
 // The twelve timed tests of the benchmark, their progress lines and the closing lines of a run.
 #pragma once
 #include <windows.h>
-
-#define TEST_COUNT 12
-#define RESULT_LINE_MAX 259
+#include "results.h"
 
 // One row of the test table: what the progress line says, how much work, and the time that scores 0.
 struct BenchTest {
@@ -14,19 +12,7 @@ struct BenchTest {
 };
 
 extern const BenchTest g_TestTable[TEST_COUNT];
-// Milliseconds each test took in the last run, in table order (scoring may lower them).
-extern DWORD TestTimes[TEST_COUNT];
-extern const double ReferenceTimes[TEST_COUNT];
 
-// The window the video tests draw into (the main window).
-extern HWND g_SuiteWindow;
-
-// A file of the program's folder, optionally in a subfolder ("Images"); empty when it would not fit.
-// Points to one buffer that the next call overwrites.
-LPCWSTR BenchFilePath(LPCWSTR subfolder, LPCWSTR fileName);
-
-// Formats a line (cut at 259 characters), logs it and appends it to the list box, scrolled to it.
-void AddResultLine(HWND listBox, LPCWSTR format, ...);
 // Runs the twelve tests with their progress lines, scores and saves the result, adds the closing lines.
 void RunTestSuite(HWND listBox);
 

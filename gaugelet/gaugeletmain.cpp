@@ -1,7 +1,7 @@
 // Entry point of GaugeletApp.exe.
 #include <windows.h>
 #include "gaugelet.h"
-#include "startup.h"
+#include "programstatics.h"
 
 static struct ProgramStatics {
   ProgramStatics() { InitProgramStatics(); }

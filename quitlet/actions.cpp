@@ -1,14 +1,17 @@
 // What the button does to the system: the taskbar's own minimise button, closing an application,
 // switching the device off.
 #include "quitlet.h"
+#include "appclose.h"
 #include "debuglog.h"
 #include "device.h"
+#include "strings.h"
 #include "wm.h"
+#include <strsafe.h>
 
 namespace {
 
 const UINT kOffKey = 223;
-const DWORD kAnswerMs = 2000;  // a program that does not answer by then is not waited for
+const DWORD kAnswerMs = 2000;  // a taskbar that does not answer by then is not waited for
 
 }  // namespace
 
@@ -28,11 +31,12 @@ void ForwardTaskbarTap(QuitletState *state) {
 void CloseTaskWindow(HWND hwnd) {
   if (!IsWindow(hwnd)) return;
   WriteDebugLog(LOG_QUITLET, L"Close window [0x%X]", (unsigned)(UINT_PTR)hwnd);
-  DWORD_PTR result;
-  // A program that hangs must not hang the taskbar button with it.
-  SendMessageTimeoutW(hwnd, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &result);
-  Sleep(50);
-  if (IsWindow(hwnd)) WmCloseWindow(hwnd);
+  // The string table is read on this thread only; the close itself runs on a worker, so that the
+  // button never waits for the program.
+  WCHAR question[LOCALISED_STRING_MAX + 1];
+  StringCchCopyW(question, ARRAYSIZE(question),
+                 GetLocalisedString(&g_Strings, L"String16Quitlet", LOCALISED_STRING_MAX));
+  CloseAppWindowInBackground(hwnd, question, L"Vantora", LOG_QUITLET);
 }
 
 void PowerOff(void) {

@@ -59,7 +59,7 @@ void ActOnTap(QuitletState *state) {
                 (unsigned)(UINT_PTR)state->tracked, state->trackedInShell, state->trackedIsDesktop);
   int mode = state->mode;
   if (mode == QUITLET_MODE_MENU) {
-    ShowQuitletMenu(state);
+    RunQuitletCommand(state, ShowQuitletMenu(state));
     return;
   }
   // The Today screen and the shell's own windows are never closed: the tap minimises instead.
@@ -94,7 +94,7 @@ void OnStylusDown(QuitletState *state, HWND hwnd, LPARAM lp) {
   if (held == GN_CONTEXTMENU) {
     WriteDebugLog(LOG_QUITLET, L"Tap and hold: menu");
     TrackForeground(state);
-    ShowQuitletMenu(state);
+    RunQuitletCommand(state, ShowQuitletMenu(state));
     return;
   }
   ActOnTap(state);
@@ -214,13 +214,4 @@ void TrackForeground(QuitletState *state) {
   state->trackedInShell = lstrcmpW(name, SHELL_PROGRAM) == 0;
   state->trackedIsDesktop = fg && fg == state->desktop;
   UpdateMenuStates(state);
-}
-
-void SetQuitletMode(QuitletState *state, int mode) {
-  if (mode < QUITLET_MODE_MINIMISE || mode > QUITLET_MODE_MENU) return;
-  state->mode = mode;
-  CheckMenuRadioItem(state->menus[MENU_MODE].menu, CMD_MODE_MINIMISE, CMD_MODE_MENU, CMD_MODE_MINIMISE + mode,
-                     MF_BYCOMMAND);
-  WriteDebugLog(LOG_QUITLET, L"Mode [%d]", mode);
-  if (state->button) Redraw(state);
 }

@@ -1,5 +1,5 @@
 // The button's menus: owner-drawn items with icons from the strip, the task submenus rebuilt before
-// every showing, and the commands.
+// every showing. Showing a menu gives the chosen command back; the button runs it.
 #include "quitlet.h"
 #include "debuglog.h"
 #include "device.h"
@@ -58,14 +58,6 @@ void ClearItems(OwnerDrawnMenu *m) {
   m->count = 0;
 }
 
-bool IsShellTask(const QuitletTaskEntry &task) { return lstrcmpW(task.fileName, SHELL_PROGRAM) == 0; }
-
-void BringToFront(HWND hwnd) {
-  if (!IsWindow(hwnd)) return;
-  SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  WmSetForegroundWindow(hwnd);
-}
-
 }  // namespace
 
 void CreateQuitletMenus(QuitletState *state) {
@@ -77,7 +69,7 @@ void CreateQuitletMenus(QuitletState *state) {
   AddItem(state, mode, CMD_MODE_MINIMISE, NULL, Text(L"String2Quitlet"), ICON_MODE_MINIMISE);
   AddItem(state, mode, CMD_MODE_CLOSE, NULL, Text(L"String4Quitlet"), ICON_MODE_CLOSE);
   AddItem(state, mode, CMD_MODE_MENU, NULL, Text(L"String3Quitlet"), ICON_MODE_MENU);
-  CheckMenuRadioItem(mode->menu, CMD_MODE_MINIMISE, CMD_MODE_MENU, CMD_MODE_MINIMISE + state->mode, MF_BYCOMMAND);
+  CheckModeItem(state);
 
   AddItem(state, sys, CMD_SOFT_RESET, NULL, Text(L"String11Quitlet"), ICON_SYSTEM_ACTION);
   AddItem(state, sys, CMD_POWER_OFF, NULL, Text(L"String12Quitlet"), ICON_SYSTEM_ACTION);
@@ -109,6 +101,11 @@ void DestroyQuitletMenus(QuitletState *state) {
   }
 }
 
+void CheckModeItem(QuitletState *state) {
+  CheckMenuRadioItem(state->menus[MENU_MODE].menu, CMD_MODE_MINIMISE, CMD_MODE_MENU, CMD_MODE_MINIMISE + state->mode,
+                     MF_BYCOMMAND);
+}
+
 void UpdateMenuStates(QuitletState *state) {
   HMENU main = state->menus[MENU_MAIN].menu;
   if (!main) return;
@@ -131,12 +128,12 @@ void BuildTaskSubmenus(QuitletState *state) {
   WriteDebugLog(LOG_QUITLET, L"Task list [%d]", state->tasks.count);
 }
 
-void ShowQuitletMenu(QuitletState *state) {
-  if (!state->button || !state->menus[MENU_MAIN].menu) return;
+UINT ShowQuitletMenu(QuitletState *state) {
+  if (!state->button || !state->menus[MENU_MAIN].menu) return 0;
   BuildTaskSubmenus(state);
   UpdateMenuStates(state);
   RECT bar;
-  if (!GetWindowRect(state->taskbar, &bar)) return;
+  if (!GetWindowRect(state->taskbar, &bar)) return 0;
   WriteDebugLog(LOG_QUITLET, L"Menu at [%d,%d]", bar.right, bar.bottom);
   // The menu takes keys and goes away on a tap elsewhere only while this program is in front.
   SetForegroundWindow(state->mainWindow);
@@ -147,60 +144,7 @@ void ShowQuitletMenu(QuitletState *state) {
   DWORD processId = 0;
   GetWindowThreadProcessId(fg, &processId);
   if ((!fg || processId == GetCurrentProcessId()) && IsWindow(state->tracked)) WmSetForegroundWindow(state->tracked);
-  if (id) RunQuitletCommand(state, id);
-}
-
-void RunQuitletCommand(QuitletState *state, UINT id) {
-  WriteDebugLog(LOG_QUITLET, L"Command [%d]", id);
-  const QuitletTaskList &tasks = state->tasks;
-  switch (id) {
-    case CMD_MODE_MINIMISE:
-    case CMD_MODE_CLOSE:
-    case CMD_MODE_MENU:
-      SetQuitletMode(state, id - CMD_MODE_MINIMISE);
-      return;
-    case CMD_MINIMISE:
-      if (state->trackedIsDesktop) return;
-      // The menu may have taken the foreground: the system's button minimises what is in front.
-      WmSetForegroundWindow(state->tracked);
-      ForwardTaskbarTap(state);
-      return;
-    case CMD_CLOSE_FOREGROUND:
-      if (!state->trackedInShell && !state->trackedIsDesktop) CloseTaskWindow(state->tracked);
-      return;
-    case CMD_CLOSE_ALL:
-    case CMD_CLOSE_ALL_BUT_THIS:
-      for (int i = 0; i < tasks.count; i++) {
-        const QuitletTaskEntry &task = tasks.entries[i];
-        if (IsShellTask(task) || (id == CMD_CLOSE_ALL_BUT_THIS && task.hwnd == state->tracked)) continue;
-        CloseTaskWindow(task.hwnd);
-      }
-      return;
-    case CMD_SOFT_RESET:
-      ResetDevice();
-      return;
-    case CMD_POWER_OFF:
-      PowerOff();
-      return;
-    case CMD_APPLET_DEVICE:
-      RunProgram(L"\\windows\\ctlpnl.exe", L"cplmain.cpl,4,2");
-      return;
-    case CMD_APPLET_SETTINGS:
-      RunProgram(L"\\windows\\ctlpnl.exe", L"cplmain.cpl,10");
-      return;
-    case CMD_FILE_EXPLORER:
-      RunProgram(L"\\windows\\fexplore.exe", NULL);
-      return;
-    case CMD_SWITCH_TODAY:
-      BringToFront(state->desktop);
-      return;
-  }
-  if (id >= CMD_SWITCH_FIRST && id < CMD_SWITCH_FIRST + (UINT)tasks.count) {
-    BringToFront(tasks.entries[id - CMD_SWITCH_FIRST].hwnd);
-  } else if (id >= CMD_CLOSE_FIRST && id < CMD_CLOSE_FIRST + (UINT)tasks.count) {
-    const QuitletTaskEntry &task = tasks.entries[id - CMD_CLOSE_FIRST];
-    if (!IsShellTask(task)) CloseTaskWindow(task.hwnd);
-  }
+  return id;
 }
 
 BOOL MeasureMenuItem(QuitletState *state, MEASUREITEMSTRUCT *measure) {

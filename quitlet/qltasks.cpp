@@ -63,6 +63,8 @@ bool IsProtectedProgram(LPCWSTR fileName) {
   return false;
 }
 
+bool IsShellTask(const QuitletTaskEntry &task) { return lstrcmpW(task.fileName, SHELL_PROGRAM) == 0; }
+
 void GetProcessFileName(DWORD processId, LPWSTR name, int chars) {
   name[0] = 0;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

@@ -116,25 +116,34 @@ bool RegisterButtonClass(HINSTANCE instance);
 HWND CreateQuitletButton(QuitletState *state);
 void PositionButton(QuitletState *state);
 void TrackForeground(QuitletState *state);
-void SetQuitletMode(QuitletState *state, int mode);
 
 // qltasks.cpp
 bool IsProtectedProgram(LPCWSTR fileName);
+// A window of the device's shell: never closed, only minimised.
+bool IsShellTask(const QuitletTaskEntry &task);
 // The program file name of a process ("" when not found).
 void GetProcessFileName(DWORD processId, LPWSTR name, int chars);
 void BuildTaskList(QuitletTaskList *list);
 
 // actions.cpp
 void ForwardTaskbarTap(QuitletState *state);
+// Asks the window's program to close, once, off this thread; one that hangs is offered to the user to end.
 void CloseTaskWindow(HWND hwnd);
 void PowerOff(void);
+
+// commands.cpp
+void SetQuitletMode(QuitletState *state, int mode);
+// Runs a menu command (0 does nothing).
+void RunQuitletCommand(QuitletState *state, UINT id);
 
 // menus.cpp
 void CreateQuitletMenus(QuitletState *state);
 void DestroyQuitletMenus(QuitletState *state);
 void BuildTaskSubmenus(QuitletState *state);
-void ShowQuitletMenu(QuitletState *state);
+// Shows the main menu at the taskbar's bottom-right corner; the chosen command, 0 for none.
+UINT ShowQuitletMenu(QuitletState *state);
 void UpdateMenuStates(QuitletState *state);
-void RunQuitletCommand(QuitletState *state, UINT id);
+// Checks the radio item of the current mode.
+void CheckModeItem(QuitletState *state);
 BOOL MeasureMenuItem(QuitletState *state, MEASUREITEMSTRUCT *measure);
 BOOL DrawMenuItem(QuitletState *state, const DRAWITEMSTRUCT *draw);

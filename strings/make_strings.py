@@ -141,6 +141,8 @@ TEXTS = {
     "String13Quitlet": ("Device info", "Geräteinfo", "Apparaatinfo"),
     "String14Quitlet": ("Settings", "Einstellungen", "Instellingen"),
     "String15Quitlet": ("File Explorer", "Datei-Explorer", "Verkenner"),
+    "String16Quitlet": ("%s is not responding. End it now?", "%s reagiert nicht. Jetzt beenden?",
+                        "%s reageert niet. Nu beëindigen?"),
 }
 
 # Where each text is shown (written into KEYS.md for the program developers).
@@ -214,11 +216,13 @@ WHERE = {
     "String13Quitlet": "system submenu: control panel applet cplmain.cpl,4,2",
     "String14Quitlet": "system submenu: control panel applet cplmain.cpl,10",
     "String15Quitlet": "system submenu: file explorer",
+    "String16Quitlet": "message box question (Yes/No) when a program asked to close has not answered for 5 s"
+                       " (%s: its window title): Yes ends it",
 }
 
 # Every number of every program's range is present, used or not, so that a
 # lookup never comes back empty.
-RANGES = (("VT", 17, 57), ("BenchMark", 1, 13), ("Quitlet", 1, 15))
+RANGES = (("VT", 17, 57), ("BenchMark", 1, 13), ("Quitlet", 1, 16))
 
 
 def keys_in_order():

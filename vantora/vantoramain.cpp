@@ -1,7 +1,7 @@
 // Entry point of Vantora.exe.
 #include <windows.h>
 #include "shell/mainwindow.h"
-#include "startup.h"
+#include "programstatics.h"
 
 static struct ProgramStatics {
   ProgramStatics() { InitProgramStatics(); }

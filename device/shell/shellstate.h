@@ -1,5 +1,5 @@
 // The device shell's state record, shared by its parts: the taskbar (taskbar.cpp), the Today screen
-// (today.cpp), sleep and the off key (offkey.cpp), StartUp at boot (startup.cpp) and the program's
+// (today.cpp), sleep and the off key (offkey.cpp), StartUp at boot (startupfolder.cpp) and the program's
 // entry (hhshell.cpp).
 #pragma once
 #include <windows.h>
@@ -30,5 +30,5 @@ LRESULT CALLBACK TodayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // offkey.cpp
 LRESULT CALLBACK SleepProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp);
-// startup.cpp
+// startupfolder.cpp
 void RunStartupFolder();

@@ -1,6 +1,7 @@
 // The benchmark's arithmetic and files, in process: scores, the transform, the compare list and the
 // saved result read back, storage and blit tests without their files, the worker's stack.
 #include "testsupport.h"
+#include "benchio.h"
 #include "benchwindow.h"
 #include "results.h"
 #include "suite.h"

@@ -1,6 +1,6 @@
 #include "device.h"
 #include "paths.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "strings.h"
 #include "device_profile.h"
 #include "wm.h"

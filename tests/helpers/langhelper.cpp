@@ -7,7 +7,7 @@
 #include <wchar.h>
 #include "paths.h"
 #include "settings.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "strings.h"
 
 int wmain(int argc, wchar_t **argv) {

@@ -7,7 +7,7 @@
 #include "device.h"
 #include "paths.h"
 #include "process.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "taskops.h"
 #include "wm_process.h"
 

@@ -22,6 +22,12 @@ HWND Taskbar() { return FindWindowW(L"HHTaskbar", L""); }
 HWND Today() { return FindWindowW(L"DesktopExplorerWindow", L"Desktop"); }
 HWND Button() { return FindWindowExW(Taskbar(), NULL, kButton, L"QL"); }
 
+int CountLinesEnding(const std::wstring &suffix) {
+  int n = 0;
+  for (const std::wstring &l : ReadLogLines(kLog))
+    if (l.size() >= suffix.size() && l.compare(l.size() - suffix.size(), suffix.size(), suffix) == 0) n++;
+  return n;
+}
 bool HasLine(const std::wstring &prefix) {
   for (const std::wstring &l : ReadLogLines(kLog))
     if (l.compare(0, prefix.size(), prefix) == 0) return true;
@@ -118,6 +124,47 @@ void ChooseMode(int mode) {
   Key(VK_RETURN);
   EXPECT_TRUE(WaitUntil([&] { return HasLine(L"Mode [" + std::to_wstring(mode) + L"]"); }, 3000));
   WaitUntil([] { return !MenuOpen(); }, 2000);
+}
+
+// Opens the menu by tap-and-hold and chooses an entry of the main menu, "downs" entries down from the
+// first (see OpenSubmenu).
+void ChooseFromMainMenu(int downs) {
+  ASSERT_TRUE(HoldForMenu());
+  Keys(VK_DOWN, downs);
+  Key(VK_RETURN);
+  WaitUntil([] { return !MenuOpen(); }, 2000);
+}
+
+// ---- Message boxes ----
+
+// The visible message box of a process, NULL when it shows none; count gets how many it shows.
+HWND BoxOf(DWORD processId, int *count = nullptr) {
+  struct Ctx { DWORD pid; HWND found; int count; } ctx = {processId, NULL, 0};
+  EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+    Ctx *c = (Ctx *)param;
+    wchar_t cls[16] = L"";
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == c->pid && IsWindowVisible(hwnd) && GetClassNameW(hwnd, cls, 16) && !wcscmp(cls, L"#32770")) {
+      if (!c->found) c->found = hwnd;
+      c->count++;
+    }
+    return TRUE;
+  }, (LPARAM)&ctx);
+  if (count) *count = ctx.count;
+  return ctx.found;
+}
+
+std::wstring BoxText(HWND box) {
+  wchar_t text[512] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  return text;
+}
+
+// Presses a button of the box, as a tap on it does.
+void Answer(HWND box, int button) {
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  EXPECT_TRUE(WaitWindowGone(box, 5000));
 }
 
 // ---- Screen checks ----
@@ -451,6 +498,126 @@ TEST_F(QuitletTest, MenuListsEveryApplicationUnderItsOwnTitleAndClosesTheOneChos
   EXPECT_FALSE(HasLine(L"[Protected Program]"));
   EXPECT_FALSE(HasLine(L"[Ime Window]"));
   EXPECT_FALSE(HasLine(L"[] w["));
+
+  // The system submenu (soft reset, power off, two control panel applets, the file explorer): every
+  // action but the soft reset, which would end the device under the test.
+  auto chooseSystem = [](int downs) {
+    ASSERT_TRUE(HoldForMenu());
+    ASSERT_NE(nullptr, OpenSubmenu(8));
+    Keys(VK_DOWN, downs);
+    Key(VK_RETURN);
+    WaitUntil([] { return !MenuOpen(); }, 2000);
+  };
+  struct Opened { int downs; const wchar_t *cls, *title; };
+  for (const Opened &o : {Opened{4, L"VTFileExplorer", L"File Explorer"},
+                          Opened{2, L"VTControlPanel", L"Device Information"},
+                          Opened{3, L"VTControlPanel", L"Settings"}}) {
+    chooseSystem(o.downs);
+    HWND shown = WaitForWindow(o.cls, o.title, 10000);
+    EXPECT_NE(nullptr, shown) << o.title;
+    if (!shown) continue;
+    PostMessageW(shown, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitWindowGone(shown, 5000));
+  }
+  auto asleep = [] {
+    HWND dark = FindWindowW(DEVICE_SLEEP_CLASS, NULL);
+    return dark && IsWindowVisible(dark);
+  };
+  chooseSystem(1);
+  EXPECT_TRUE(WaitUntil(asleep, 3000)) << "power off darkens the screen";
+  Key(VK_SHIFT);
+  EXPECT_TRUE(WaitUntil([&] { return !asleep(); }, 3000));
+  for (size_t i = 0; i + 1 < helpers_.size(); i++) EXPECT_TRUE(IsRunning(helpers_[i])) << i;
+}
+
+TEST_F(QuitletTest, ClosingAsksEachProgramOnceLeavesItsQuestionToItAndOffersToEndOneThatHangs) {
+  helpers_.reserve(8);
+  std::wstring dir = MakeTempFolder(L"closes");
+  auto closeLog = [&](const wchar_t *name) { return dir + L"\\" + name + L".txt"; };
+  // Each closing helper notes every close it receives.
+  auto closesOf = [&](const wchar_t *name) { return (int)ReadLogLines(closeLog(name)).size(); };
+  auto startCloser = [&](const wchar_t *mode, const wchar_t *name) {
+    helpers_.emplace_back();
+    Program &p = helpers_.back();
+    EXPECT_TRUE(p.Start(HelperProgram(L"closehelper.exe"),
+                        std::wstring(mode) + L" \"" + closeLog(name) + L"\" \"" + name + L"\""));
+    return WindowOf(p.id);
+  };
+  HWND frontWindow = StartHelper(HelperProgram(L"windowhelper.exe"), kHelperClass, L"Front Notes");
+  ASSERT_NE(nullptr, frontWindow);
+  ASSERT_NE(nullptr, StartHelper(HelperProgram(L"windowhelper.exe"), kHelperClass, L"Plain Notes"));
+  ASSERT_NE(nullptr, StartHelper(HelperAs(L"shell32.exe"), kHelperClass, L"Shell Window"));
+  ASSERT_NE(nullptr, startCloser(L"ask", L"Asking Editor"));
+  ASSERT_NE(nullptr, startCloser(L"ignore", L"Stubborn Viewer"));
+  ASSERT_NE(nullptr, startCloser(L"hang", L"Frozen Game"));
+  ASSERT_NE(nullptr, startCloser(L"hang", L"Stuck Player"));
+  Program &front = helpers_[0], &plain = helpers_[1], &shell = helpers_[2], &asking = helpers_[3];
+  Program &stubborn = helpers_[4], &frozen = helpers_[5], &stuck = helpers_[6];
+  ASSERT_NE(nullptr, StartQuitlet());
+  ASSERT_TRUE(BringForward(frontWindow));
+  Sleep(600);
+
+  // "Close all but this": every listed program but the one in front and the shell's.
+  ChooseFromMainMenu(5);
+  // The button waits for none of them: its menu opens again while two of them hang.
+  EXPECT_TRUE(HoldForMenu());
+  CloseMenus();
+  EXPECT_EQ(7u, plain.Wait(5000));
+  // The asking program shows its question and is left alone with it.
+  HWND editorQuestion = NULL;
+  EXPECT_TRUE(WaitUntil([&] { return (editorQuestion = BoxOf(asking.id)) != NULL; }, 5000));
+
+  // The two that hang are offered to the user to end, one question at a time, each naming its program:
+  // Yes ends the one, No leaves the other.
+  std::vector<std::wstring> asked;
+  for (int i = 0; i < 2; i++) {
+    HWND box = NULL;
+    int boxes = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (box = BoxOf(app_.id, &boxes)) != NULL; }, 15000)) << i;
+    EXPECT_EQ(1, boxes);
+    std::wstring text = BoxText(box);
+    asked.push_back(text);
+    Answer(box, text.compare(0, 11, L"Frozen Game") == 0 ? IDYES : IDNO);
+  }
+  std::sort(asked.begin(), asked.end());
+  ASSERT_EQ(2u, asked.size());
+  EXPECT_EQ(0u, asked[0].find(L"Frozen Game "));
+  EXPECT_EQ(0u, asked[1].find(L"Stuck Player "));
+  EXPECT_EQ(asked[0].substr(11), asked[1].substr(12)) << "the same question about each";
+  EXPECT_EQ(1u, frozen.Wait(5000)) << "ended";
+  EXPECT_TRUE(IsRunning(stuck));
+  EXPECT_TRUE(IsRunning(stubborn));
+  EXPECT_TRUE(IsRunning(asking));
+  EXPECT_TRUE(IsRunning(front));
+  EXPECT_TRUE(IsRunning(shell));
+  EXPECT_EQ(1, CountLinesEnding(L": closed"));
+  EXPECT_EQ(2, CountLinesEnding(L": still asking"));
+  EXPECT_EQ(2, CountLinesEnding(L": not responding"));
+  EXPECT_EQ(1, CountLinesEnding(L": ended"));
+  EXPECT_EQ(1, CountLinesEnding(L": left running"));
+  // Each was asked to close exactly once, the one that asks its user too.
+  for (const wchar_t *name : {L"Asking Editor", L"Stubborn Viewer", L"Frozen Game", L"Stuck Player"})
+    EXPECT_EQ(1, closesOf(name)) << name;
+  // The user answers the editor's own question: it closes on that one close.
+  ASSERT_NE(nullptr, editorQuestion);
+  Answer(editorQuestion, IDNO);
+  EXPECT_EQ(7u, asking.Wait(5000));
+  EXPECT_EQ(1, closesOf(L"Asking Editor"));
+
+  // "Close all": the one in front closes too, the shell's window stays; the program that ignores a
+  // close hears one more, for the user's second request; the hung one is offered again, and ends.
+  ChooseFromMainMenu(4);
+  EXPECT_EQ(7u, front.Wait(5000));
+  HWND box = NULL;
+  ASSERT_TRUE(WaitUntil([&] { return (box = BoxOf(app_.id)) != NULL; }, 15000));
+  EXPECT_EQ(0u, BoxText(box).find(L"Stuck Player "));
+  Answer(box, IDYES);
+  EXPECT_EQ(1u, stuck.Wait(5000));
+  EXPECT_TRUE(WaitUntil([&] { return closesOf(L"Stubborn Viewer") == 2; }, 5000));
+  EXPECT_TRUE(IsRunning(stubborn));
+  EXPECT_TRUE(IsRunning(shell));
+  EXPECT_EQ(1, closesOf(L"Stuck Player"));
+  EXPECT_TRUE(IsRunning(app_));
 }
 
 TEST_F(QuitletTest, SecondStartEndsTurningKeepsTheButtonAtTheRightEndAndStoppingRemovesIt) {

@@ -6,7 +6,7 @@
 #include "shell/pagecatalogue.h"
 #include "shell/skin.h"
 #include "device.h"
-#include "startup.h"
+#include "programstatics.h"
 
 struct Screen {
   int w, h;

@@ -5,7 +5,7 @@
 #include "../tasks/taskhelpers.h"
 #include "taskops.h"
 #include "database.h"
-#include "startup.h"
+#include "programstatics.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "process.h"
 #include "taskhelpers.h"
 #include "paths.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "wm_process.h"
 
 namespace {

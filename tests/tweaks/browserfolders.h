@@ -5,7 +5,7 @@
 #include "debuglog.h"
 #include "device_profile.h"
 #include "settings.h"
-#include "startup.h"
+#include "programstatics.h"
 #include <algorithm>
 
 inline const wchar_t kBrowserLog[] = L"C:\\VT.gui.txt";

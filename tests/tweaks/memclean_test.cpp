@@ -7,7 +7,7 @@
 #include "tasks/database.h"
 #include "shell/mainwindow.h"
 #include "debuglog.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "device.h"
 #include <algorithm>
 #include <stdlib.h>

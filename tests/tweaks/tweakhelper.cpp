@@ -10,7 +10,7 @@
 #include <wchar.h>
 #include "boxanswer.h"
 #include "debuglog.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "settings.h"
 #include "tweaks/tweaks.h"
 #include "tweaks/browsercache.h"

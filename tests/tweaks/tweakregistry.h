@@ -5,7 +5,7 @@
 #include "regguard.h"
 #include "tweaks.h"
 #include "debuglog.h"
-#include "startup.h"
+#include "programstatics.h"
 #include "settings.h"
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Entry point of Benchmark.exe.
 #include <windows.h>
 #include "benchwindow.h"
-#include "startup.h"
+#include "programstatics.h"
 
 static struct ProgramStatics {
   ProgramStatics() { InitProgramStatics(); }

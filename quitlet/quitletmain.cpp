@@ -1,7 +1,7 @@
 // Entry point of QuitletApp.exe.
 #include <windows.h>
 #include "quitlet.h"
-#include "startup.h"
+#include "programstatics.h"
 
 static struct ProgramStatics {
   ProgramStatics() { InitProgramStatics(); }

@@ -1,7 +1,7 @@
 // Entry point of VTMonitor.exe.
 #include <windows.h>
 #include "monitor.h"
-#include "startup.h"
+#include "programstatics.h"
 
 static struct ProgramStatics {
   ProgramStatics() { InitProgramStatics(); }

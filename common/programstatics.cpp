@@ -1,4 +1,4 @@
-#include "startup.h"
+#include "programstatics.h"
 #include "device.h"
 #include "paths.h"
 #include "settings.h"
