@@ -307,13 +307,18 @@ class BrowserFolder {
     WriteFileBytes(std::wstring(kFolder) + L"\\notes.txt", bytes, 2);
     RemoveFile(std::wstring(kFolder) + L"\\zzlink.lnk");
     SHCreateShortcut(L"\\VTBrowseTest\\zzlink.lnk", L"\"\\VTBrowseTest\\zzdemo.exe\" -x");
+    RemoveFile(std::wstring(kEmptyFolder) + L"\\late.exe");
+    CreateDirectoryW(kEmptyFolder, NULL);
   }
   ~BrowserFolder() {
     for (const wchar_t *f : {L"zzdemo.exe", L"UPPER.EXE", L"notes.txt", L"zzlink.lnk"})
       RemoveFile(std::wstring(kFolder) + L"\\" + f);
     RemoveDirectoryW(kFolder);
+    RemoveFile(std::wstring(kEmptyFolder) + L"\\late.exe");
+    RemoveDirectoryW(kEmptyFolder);
   }
   static constexpr const wchar_t *kFolder = L"C:\\VTBrowseTest";
+  static constexpr const wchar_t *kEmptyFolder = L"C:\\zzVTLate";
 };
 
 TEST_F(PagesTest, BrowserAddsAProgramOnceAndRefusesItAgainThroughItsShortcut) {
@@ -352,10 +357,27 @@ TEST_F(PagesTest, BrowserAddsAProgramOnceAndRefusesItAgainThroughItsShortcut) {
     return std::wstring(text);
   };
 
-  // Cancel first: nothing happens.
+  // Cancel first: nothing happens. Before that, a folder with nothing in it stays closed when opened
+  // and keeps its button: a program put there later shows when it is opened again.
   HWND browser = openBrowser();
   ASSERT_NE(nullptr, browser);
   EXPECT_EQ(L"\\", pathShown(browser));
+  const std::wstring late = std::wstring(BrowserFolder::kEmptyFolder) + L"\\late.exe";
+  Key(VK_RIGHT);
+  Type("zzvtlate");
+  EXPECT_TRUE(WaitUntil([&] { return pathShown(browser) == L"\\zzVTLate"; }, 3000)) << pathShown(browser);
+  Key(VK_RIGHT);
+  ASSERT_TRUE(WriteFileBytes(late, "MZ", 2));
+  Key(VK_RIGHT);
+  Key(VK_DOWN);
+  EXPECT_TRUE(WaitUntil([&] { return pathShown(browser) == L"\\zzVTLate\\late.exe"; }, 3000))
+      << pathShown(browser);
+  // Two Enters further apart than the double press do not save.
+  Key(VK_RETURN);
+  Sleep(3000);
+  Key(VK_RETURN);
+  Sleep(300);
+  EXPECT_TRUE(IsWindow(browser));
   Key(VK_F2);
   EXPECT_TRUE(WaitWindowGone(browser, 4000));
   EXPECT_FALSE(FileExists(db));

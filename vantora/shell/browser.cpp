@@ -143,13 +143,14 @@ static bool ItemPath(HTREEITEM item, LPWSTR path, size_t chars) {
   return true;
 }
 
-static void ReadFolder(HTREEITEM item) {
+// Lists the folder under its item; the number of entries added.
+static int ReadFolder(HTREEITEM item) {
   WCHAR folder[MAX_PATH], pattern[MAX_PATH], real[MAX_PATH];
-  if (!ItemPath(item, folder, MAX_PATH)) return;
+  if (!ItemPath(item, folder, MAX_PATH)) return 0;
   size_t len = wcslen(folder);
   if (FAILED(StringCchPrintfW(pattern, MAX_PATH, len && folder[len - 1] == L'\\' ? L"%s*.*" : L"%s\\*.*", folder)))
-    return;
-  if (!WmDevicePath(pattern, real, MAX_PATH)) return;
+    return 0;
+  if (!WmDevicePath(pattern, real, MAX_PATH)) return 0;
   WmSetWaitCursor(TRUE);
   WIN32_FIND_DATAW fd;
   HANDLE find = FindFirstFileW(real, &fd);
@@ -161,15 +162,7 @@ static void ReadFolder(HTREEITEM item) {
     FindClose(find);
   }
   WmSetWaitCursor(FALSE);
-  if (!added) {
-    // An empty folder loses its expand button instead of opening onto nothing.
-    TVITEMW tv;
-    ZeroMemory(&tv, sizeof(tv));
-    tv.mask = TVIF_CHILDREN;
-    tv.hItem = item;
-    tv.cChildren = 0;
-    SendMessageW(g_Browser.tree, TVM_SETITEMW, 0, (LPARAM)&tv);
-  }
+  return added;
 }
 
 static void DeleteChildren(HTREEITEM item) {
@@ -197,8 +190,13 @@ static LRESULT OnTreeNotify(NMHDR *hdr) {
       if (nm->action & TVE_COLLAPSE) {
         SetItemImages(item, IMAGE_CLOSED_FOLDER);
       } else if (nm->action & TVE_EXPAND) {
+        // A folder with nothing to list stays closed but keeps its button: what is put into it later
+        // shows the next time it is opened.
+        if (!TreeView_GetChild(g_Browser.tree, item) && !ReadFolder(item)) {
+          MessageBeep(MB_OK);
+          return TRUE;
+        }
         SetItemImages(item, IMAGE_OPEN_FOLDER);
-        if (!TreeView_GetChild(g_Browser.tree, item)) ReadFolder(item);
       }
       return 0;
     }
