@@ -103,6 +103,9 @@ TEXTS = {
     "String57VT": ("Some changes take effect only after a soft reset. Reset the device now?",
                    "Einige Änderungen wirken erst nach einem Neustart. Gerät jetzt neu starten?",
                    "Sommige wijzigingen werken pas na een herstart. Toestel nu opnieuw starten?"),
+    "String58VT": ("%s is not responding. End it now?", "%s reagiert nicht. Jetzt beenden?",
+                   "%s reageert niet. Nu beëindigen?"),
+    "String59VT": ("Still open:", "Noch geöffnet:", "Nog geopend:"),
 
     # benchmark
     "String1BenchMark": ("View Result", "Ergebnis", "Resultaat"),
@@ -188,6 +191,9 @@ WHERE = {
     "String55VT": "display page text beside the animation toggle, two lines",
     "String56VT": "message box question (Yes/No) before clearing browser files",
     "String57VT": "message box question (Yes/No) at exit after a change: soft reset now?",
+    "String58VT": "message box question (Yes/No) when a program closed from the task page has not answered for"
+                  " 5 s (%s: its window title): Yes ends it",
+    "String59VT": "memory report message box: on a line of its own after the amount, before the programs that did not close",
     "String1BenchMark": "run page button 1: go to the view page",
     "String2BenchMark": "run page button 2: go to the compare page",
     "String3BenchMark": "run page list, first line (used as a format: no percent signs)",
@@ -222,7 +228,7 @@ WHERE = {
 
 # Every number of every program's range is present, used or not, so that a
 # lookup never comes back empty.
-RANGES = (("VT", 17, 57), ("BenchMark", 1, 13), ("Quitlet", 1, 16))
+RANGES = (("VT", 17, 59), ("BenchMark", 1, 13), ("Quitlet", 1, 16))
 
 
 def keys_in_order():

@@ -6,6 +6,7 @@
 #include "taskops.h"
 #include "database.h"
 #include "programstatics.h"
+#include "../tweaks/boxanswer.h"
 
 namespace {
 
@@ -106,6 +107,33 @@ TEST(RunCloseTask, RefusesSystemProcessesClosesAndRestartsPrograms) {
   for (int i = 0; i < g_TaskList.count; i++)
     if (g_TaskList.entries[i].running && name == g_TaskList.entries[i].exeName)
       PostMessageW(g_TaskList.entries[i].window, WM_CLOSE, 0, 0);
+}
+
+// A program that no longer answers is asked to close once; after 5 s the user is offered to end it, and
+// Yes ends it. The page never waits for it meanwhile.
+TEST(RunCloseTask, AProgramThatHangsIsAskedOnceThenOfferedToTheUserToEnd) {
+  InitProgramStatics();
+  std::wstring folder = MakeTempFolder(L"hang"), log = folder + L"\\hang.log";
+  std::wstring exe = folder + L"\\" + UniqueName(L"hang", L".exe");
+  ASSERT_TRUE(CopyFileW(HelperProgram(L"closehelper.exe").c_str(), exe.c_str(), FALSE));
+  Program program;
+  ASSERT_TRUE(program.Start(exe, L"hang \"" + log + L"\" VTHangs"));
+  ASSERT_NE(nullptr, WaitForWindow(L"VTCloseHelper", L"VTHangs", 10000));
+  g_TaskDatabase.count = 0;
+  GetProcessList();
+  int row = RowOf(program.id);
+  ASSERT_GE(row, 0);
+  BoxAnswerer answer({IDYES});
+  RunCloseTask(PAGE_TASKS, row);
+  // Back before the question: the page did not wait for the program.
+  EXPECT_EQ(0, answer.Answered());
+  EXPECT_FALSE(g_TaskList.entries[row].running);
+  EXPECT_NE((DWORD)STILL_ACTIVE, program.Wait(20000));
+  ASSERT_EQ(1, answer.Answered());
+  EXPECT_EQ(L"VTHangs is not responding. End it now?", answer.Texts()[0]);
+  std::string closes;
+  ASSERT_TRUE(ReadFileBytes(log, &closes));
+  EXPECT_EQ("WM_CLOSE\r\n", closes);
 }
 
 }  // namespace

@@ -76,6 +76,12 @@ TEST_F(MemCleanTest, ClosesOrdinaryWindowedProgramsOnlyAndReportsTheMemoryTheyFr
       {L"gwes.exe", L"window VTSystem", false},
   };
   for (Helper &h : helpers) ASSERT_TRUE(Start(&h)) << testing::PrintToString(std::wstring(h.exe));
+  // A program that keeps its window when asked to close: asked once, left open, named in the report.
+  const std::wstring stubbornLog = folder_ + L"\\stubborn.log", stubbornExe = folder_ + L"\\vtstubborn.exe";
+  ASSERT_TRUE(CopyFileW(HelperProgram(L"closehelper.exe").c_str(), stubbornExe.c_str(), FALSE));
+  Program stubborn;
+  ASSERT_TRUE(stubborn.Start(stubbornExe, L"ignore \"" + stubbornLog + L"\" VTStubborn"));
+  ASSERT_NE(nullptr, WaitForWindow(L"VTCloseHelper", L"VTStubborn", 10000));
   // Database membership protects nothing; a stopped database program is only a row.
   g_TaskDatabase.count = 0;
   AddDatabaseRecord(L"vtdbapp.exe");
@@ -130,11 +136,16 @@ TEST_F(MemCleanTest, ClosesOrdinaryWindowedProgramsOnlyAndReportsTheMemoryTheyFr
   ASSERT_NE(L"", freed);
   std::wstring amount = freed.substr(10);
   ASSERT_EQ(2u, texts.size());
-  EXPECT_EQ(L"Memory freed: " + amount + L" MB", texts[1]);
+  EXPECT_EQ(L"Memory freed: " + amount + L" MB\nStill open: vtstubborn.exe", texts[1]);
+  EXPECT_EQ((DWORD)STILL_ACTIVE, stubborn.Wait(0));
+  std::string closes;
+  ASSERT_TRUE(ReadFileBytes(stubbornLog, &closes));
+  EXPECT_EQ("WM_CLOSE\r\n", closes);
   // The big program has ended before "after" is measured.
   EXPECT_GT(_wtof(amount.c_str()), 0.0) << testing::PrintToString(freed);
 
   for (Helper &h : helpers) h.program.Kill();
+  stubborn.Kill();
   g_TaskDatabase.count = 0;
 }
 

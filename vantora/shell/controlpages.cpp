@@ -25,13 +25,21 @@ void CloseAllApplications(int page) {
   MessageBeep(MB_OK);
   if (WmMessageBox(g_Main.window, Text(L"String43VT"), VANTORA_TITLE, MB_YESNO) != IDYES) return;
   WaitCursor wait;
-  double freed = CloseOrdinaryApplications();
+  static WCHAR stillOpen[512];
+  double freed = CloseOrdinaryApplications(stillOpen, ARRAYSIZE(stillOpen));
 
-  WCHAR report[255];
+  // The amount freed; the programs that stayed open (asking their user, or not answering) named below.
+  WCHAR report[1024];
   WCHAR lead[LOCALISED_STRING_MAX + 1];
   StringCchCopyW(lead, ARRAYSIZE(lead), Text(L"String44VT"));
   StringCchPrintfW(report, ARRAYSIZE(report), L"%s %.3f", lead, freed);
   StringCchCatW(report, ARRAYSIZE(report), Text(L"String45VT"));
+  if (stillOpen[0]) {
+    StringCchCatW(report, ARRAYSIZE(report), L"\n");
+    StringCchCatW(report, ARRAYSIZE(report), Text(L"String59VT"));
+    StringCchCatW(report, ARRAYSIZE(report), L" ");
+    StringCchCatW(report, ARRAYSIZE(report), stillOpen);
+  }
   WriteDebugLog(LOG_GUI, L"report %s", report);
   WmMessageBox(g_Main.window, report, VANTORA_TITLE, MB_OK | MB_ICONEXCLAMATION);
 

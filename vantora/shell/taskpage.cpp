@@ -9,6 +9,7 @@
 #include "skin.h"
 #include "../tasks/taskops.h"
 #include "../tweaks/companions.h"
+#include "appclose.h"
 #include "debuglog.h"
 #include "wm.h"
 
@@ -51,6 +52,10 @@ void ChangeTaskPriority(int page, int direction, int row) {
 void RunCloseTask(int page, int row) {
   TaskOutcome outcome = StartOrCloseTask(row);
   switch (outcome) {
+    case TASK_TO_CLOSE:
+      // Asked once, off this window's thread; a program that hangs is offered to the user to end.
+      CloseAppWindowInBackground(g_TaskList.entries[row].window, Text(L"String58VT"), VANTORA_TITLE, LOG_GUI);
+      break;
     case TASK_NO_ROW:
       return;
     case TASK_REFUSED:
@@ -66,7 +71,7 @@ void RunCloseTask(int page, int row) {
   }
   // A companion's switch follows its program.
   UpdatePageItems(PAGE_COMPANIONS);
-  if (outcome == TASK_CLOSED || outcome == TASK_MONITOR_STOPPED) RefreshPage(PAGE_TASKS);
+  if (outcome == TASK_CLOSED || outcome == TASK_TO_CLOSE || outcome == TASK_MONITOR_STOPPED) RefreshPage(PAGE_TASKS);
   else RefreshProcessList(page);
 }
 

@@ -5,6 +5,7 @@
 #include "taskops.h"
 #include "debuglog.h"
 #include "wm.h"
+#include <strsafe.h>
 
 #define PROTECTED_COUNT 5
 #define PROTECTED_CHARS 255
@@ -33,12 +34,14 @@ static void WaitForClosed(HANDLE *processes, int count) {
   }
 }
 
-double CloseOrdinaryApplications(void) {
+double CloseOrdinaryApplications(WCHAR *stillOpen, size_t stillOpenChars) {
+  if (stillOpen && stillOpenChars) stillOpen[0] = 0;
   double before = MemoryInUse();
   WriteDebugLog(LOG_GUI, L"memusage before closing all apps %f", before);
 
   GetProcessList();
   static HANDLE closed[MAX_TASKS];
+  static int closedRow[MAX_TASKS];
   int closedCount = 0;
   for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
     TaskEntry *row = &g_TaskList.entries[i];
@@ -48,14 +51,28 @@ double CloseOrdinaryApplications(void) {
     if (!close || !row->running || !row->hasWindow || row->system || !row->window) continue;
     WriteDebugLog(LOG_GUI, L"this task will be closed title: %s UsedMem: %d", row->exeName,
                   (int)GetProcessHeapUsage(row->processId));
-    // Held before the window goes, so the end of the process can be awaited.
+    // Held before the window goes, so the end of the process can be awaited. The program is asked
+    // once; one that asks its user first or does not answer is left as it is.
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, row->processId);
     WmCloseWindow(row->window);
-    if (process) closed[closedCount++] = process;
+    if (process) {
+      closedRow[closedCount] = i;
+      closed[closedCount++] = process;
+    }
   }
   // Closed programs give their memory back only as they end.
   WaitForClosed(closed, closedCount);
-  for (int i = 0; i < closedCount; i++) CloseHandle(closed[i]);
+  for (int i = 0; i < closedCount; i++) {
+    if (WaitForSingleObject(closed[i], 0) != WAIT_OBJECT_0) {
+      LPCWSTR name = g_TaskList.entries[closedRow[i]].exeName;
+      WriteDebugLog(LOG_GUI, L"still open after closing: %s", name);
+      if (stillOpen && stillOpenChars) {
+        if (stillOpen[0]) StringCchCatW(stillOpen, stillOpenChars, L", ");
+        StringCchCatW(stillOpen, stillOpenChars, name);
+      }
+    }
+    CloseHandle(closed[i]);
+  }
 
   double after = MemoryInUse();
   WriteDebugLog(LOG_GUI, L"memusage after closing all apps %f", after);

@@ -239,8 +239,7 @@ TaskOutcome StartOrCloseTask(int index) {
       StopVTMonitor();
       return TASK_MONITOR_STOPPED;
     } else if (row->window && IsWindow(row->window)) {
-      // Another program's window: the layer asks it to close, as the desktop refuses to destroy it.
-      WmCloseWindow(row->window);
+      return TASK_TO_CLOSE;
     }
     return TASK_CLOSED;
   }

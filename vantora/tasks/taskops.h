@@ -12,7 +12,8 @@ enum TaskOutcome {
   TASK_AT_LIMIT,         // the level is already at that end: nothing changed
   TASK_NOT_SAVED,        // the database could not be written: the change was undone
   TASK_REFUSED,          // a system process, never started or closed
-  TASK_CLOSED,           // the program was asked to close
+  TASK_CLOSED,           // the program was asked to close (a companion, through its switch)
+  TASK_TO_CLOSE,         // an ordinary program shown closed: the caller asks its window to close
   TASK_STARTED,          // the program was started: the list must be built again
   TASK_MONITOR_STOPPED,  // the row was the monitor's
   TASK_MONITOR_STARTED,
@@ -38,7 +39,8 @@ TaskOutcome ToggleTaskInDatabase(int row);
 // One level toward idle (towardIdle) or toward time critical; level 3 is never stored, any other level
 // is, and rows of the same program in the database follow.
 TaskOutcome StepTaskPriority(int row, bool towardIdle);
-// Starts the row's program when it is stopped, closes it when it runs (a companion through its switch).
+// Starts the row's program when it is stopped, closes it when it runs (a companion through its switch;
+// another program's window is left to the caller, who can answer a program that hangs).
 TaskOutcome StartOrCloseTask(int row);
 // The refresh tick of the task page: one device-wide sample, each running row's load over the time
 // since the previous tick (0 for a row new since then, or when the measurement failed). Never waits.
