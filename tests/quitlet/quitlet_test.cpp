@@ -590,6 +590,9 @@ TEST_F(QuitletTest, ClosingAsksEachProgramOnceLeavesItsQuestionToItAndOffersToEn
   EXPECT_TRUE(IsRunning(asking));
   EXPECT_TRUE(IsRunning(front));
   EXPECT_TRUE(IsRunning(shell));
+  // The button's worker notes an answer once it has acted on it: the program may be seen gone first.
+  EXPECT_TRUE(WaitUntil([&] { return CountLinesEnding(L": ended") == 1 && CountLinesEnding(L": left running") == 1; },
+                        5000));
   EXPECT_EQ(1, CountLinesEnding(L": closed"));
   EXPECT_EQ(2, CountLinesEnding(L": still asking"));
   EXPECT_EQ(2, CountLinesEnding(L": not responding"));

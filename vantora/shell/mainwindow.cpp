@@ -9,6 +9,7 @@
 #include "../tasks/process.h"
 #include "../tasks/tasklist.h"
 #include "../tasks/taskops.h"
+#include "../tweaks/companions.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -139,7 +140,9 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_TIMER:
       if (wParam == LIST_FIGURES_TIMER_ID) {
         KillTimer(hwnd, LIST_FIGURES_TIMER_ID);
-        if (FinishProcessListWindow() && g_Main.currentPage == PAGE_TASKS) RedrawMainWindow();
+        // The first list shows the program itself and the companions the start began.
+        WaitForCompanionsStartedAtStart(COMPANION_WINDOW_WAIT_MS);
+        if (FinishProcessListWindow(true)) RefreshPage(PAGE_TASKS);
         return 0;
       }
       MainWindow_OnRefreshTick(hwnd);

@@ -8,6 +8,8 @@
 #define REFRESH_TIMER_ID 1
 #define REFRESH_PERIOD_MS 3500
 #define LIST_FIGURES_TIMER_ID 2
+// How long the first list waits for a companion started at start to show its window.
+#define COMPANION_WINDOW_WAIT_MS 3000
 
 // Colours shared by the pages and the About overlay.
 #define PAGE_BACKGROUND RGB(201, 199, 199)

@@ -77,14 +77,15 @@ void SetupPageRows(int page) {
   FillItems(page);
 }
 
-void UpdatePageItems(int page) {
-  if (!IsPageNumber(page) || !PageTraitsOf(page)->items) return;
+bool UpdatePageItems(int page) {
+  if (!IsPageNumber(page) || !PageTraitsOf(page)->items) return false;
   PageModel *p = &g_Pages[page];
   if (ItemCountOf(page) != p->itemCount) {
     SetupPageRows(page);
-    return;
+    return true;
   }
   FillItems(page);
+  return false;
 }
 
 void RecomputeVisibleRows(void) {

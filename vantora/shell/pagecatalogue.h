@@ -10,7 +10,8 @@ void InitPageItems(int page);
 // (Re)fills a page's record: rows that fit, items, labels, indicator states, scroll and focus reset.
 void SetupPageRows(int page);
 // The items, labels and indicator states again, scroll and focus kept while the item count stays.
-void UpdatePageItems(int page);
+// true when the count changed and the rows were set up again from the first.
+bool UpdatePageItems(int page);
 // After the screen changed: rows that fit and the scroll flag of every page record.
 void RecomputeVisibleRows(void);
 

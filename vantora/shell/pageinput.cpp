@@ -60,8 +60,9 @@ void RefreshPage(int page, bool fromTop) {
   if (fromTop) {
     SetupPageRows(page);
     LayoutPage(page, false);
+  } else if (UpdatePageItems(page)) {
+    LayoutPage(page, false);
   } else {
-    UpdatePageItems(page);
     if (RowsFollowItems(page)) {
       LayoutPage(page, true);
     } else {

@@ -32,7 +32,7 @@ TaskEntry *RowAt(int row) {
 
 // A row an operation acts on: a list the start left unfinished gets its paths and levels first.
 TaskEntry *OperandRow(int row) {
-  FinishProcessListWindow();
+  FinishProcessListWindow(false);
   return RowAt(row);
 }
 
@@ -111,6 +111,20 @@ static void CloseListWindow(void) {
   ApplyCpuLoads(&g_TaskList, &g_ListSample, &g_TickSample);
 }
 
+// Every row to the log (the row numbers the page acts on), their loads cleared; the running ones counted.
+static int LogRows(void) {
+  WriteDebugLog(LOG_GUI, L"GetProcessList All Tasks (running+db) = %d.", g_TaskList.count);
+  int running = 0;
+  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
+    TaskEntry *row = &g_TaskList.entries[i];
+    WriteDebugLog(LOG_GUI, L"GetProcessList [%d][%s][running=%d][inDB=%d]", i, row->exeName, (int)row->running,
+                  (int)row->inDatabase);
+    row->cpuUsage = 0;
+    running += row->running != 0;
+  }
+  return running;
+}
+
 void GetProcessList(void) {
   DWORD start = GetTickCount();
   WriteDebugLog(LOG_GUI, L"+GetProcessList call.");
@@ -128,15 +142,7 @@ void GetProcessList(void) {
     BuildTaskListRows(&g_TaskList, 1, 0);
   else
     BuildTaskList(&g_TaskList, 1, 0, 1);
-  WriteDebugLog(LOG_GUI, L"GetProcessList All Tasks (running+db) = %d.", g_TaskList.count);
-  int running = 0;
-  for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++) {
-    TaskEntry *row = &g_TaskList.entries[i];
-    WriteDebugLog(LOG_GUI, L"GetProcessList [%d][%s][running=%d][inDB=%d]", i, row->exeName, (int)row->running,
-                  (int)row->inDatabase);
-    row->cpuUsage = 0;
-    running += row->running != 0;
-  }
+  int running = LogRows();
   g_TickSample.taken = FALSE;
   if (ahead) {
     g_FiguresPending = true;
@@ -152,10 +158,14 @@ DWORD ProcessListFiguresDue(void) {
   return g_FiguresPending ? ListWindowLeft() : INFINITE;
 }
 
-int FinishProcessListWindow(void) {
+int FinishProcessListWindow(bool rebuildRows) {
   if (!g_FiguresPending) return 0;
   g_FiguresPending = false;
   DWORD start = GetTickCount();
+  if (rebuildRows) {
+    BuildTaskListRows(&g_TaskList, 1, 0);
+    LogRows();
+  }
   FetchTaskDetails(&g_TaskList);
   ReadRowLevels();
   CloseListWindow();

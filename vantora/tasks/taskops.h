@@ -32,8 +32,11 @@ void StartProcessListWindow(void);
 // for its figures.
 DWORD ProcessListFiguresDue(void);
 // Gives the list the start left unfinished its paths, icons, levels and CPU loads (waiting out what is
-// left of the 200 ms). 1 when it did, 0 when no list was waiting (a later GetProcessList replaced it).
-int FinishProcessListWindow(void);
+// left of the 200 ms). rebuildRows: the rows are listed again first, so that the programs whose windows
+// came since (the program's own, companions started at start) are in the list; a caller that holds a
+// row number passes false. 1 when it did, 0 when no list was waiting (a later GetProcessList replaced
+// it).
+int FinishProcessListWindow(bool rebuildRows);
 // Takes the row into the task database or out of it, keeping its level.
 TaskOutcome ToggleTaskInDatabase(int row);
 // One level toward idle (towardIdle) or toward time critical; level 3 is never stored, any other level

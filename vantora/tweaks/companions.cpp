@@ -103,12 +103,35 @@ void StartBenchmark(int mode) {
   RunProgram(program, kArguments[mode]);
 }
 
+// The companions CheckCompanionsAtStart started, whose windows the first task list waits for.
+static bool g_StartedAtStart[ARRAYSIZE(kCompanions)];
+
 void CheckCompanionsAtStart(void) {
   // An absent flag counts as off, as the companions page shows it.
   DWORD quitlet = ReadMachineDword(PRODUCT_KEY, kCompanions[QUITLET].flag, 0);
-  if (!FindQuitletWindow() && quitlet) StartQuitlet();
+  if (!FindQuitletWindow() && quitlet) {
+    StartQuitlet();
+    g_StartedAtStart[QUITLET] = true;
+  }
 
   DWORD gaugelet = ReadMachineDword(PRODUCT_KEY, kCompanions[GAUGELET].flag, 0) ? 1 : 0;
   WriteMachineSetting(PRODUCT_KEY, kCompanions[GAUGELET].flag, REG_DWORD, &gaugelet, sizeof(gaugelet));
-  if (!FindGaugeletWindow() && gaugelet) StartGaugelet();
+  if (!FindGaugeletWindow() && gaugelet) {
+    StartGaugelet();
+    g_StartedAtStart[GAUGELET] = true;
+  }
+}
+
+int WaitForCompanionsStartedAtStart(DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  int missing = 0;
+  for (;;) {
+    missing = 0;
+    for (int which = 0; which < (int)ARRAYSIZE(kCompanions); which++)
+      if (g_StartedAtStart[which] && !FindCompanion(which)) missing++;
+    if (!missing || GetTickCount() - start >= timeoutMs) break;
+    Sleep(20);
+  }
+  for (bool &started : g_StartedAtStart) started = false;
+  return missing;
 }
