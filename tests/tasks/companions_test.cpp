@@ -127,12 +127,31 @@ TEST_F(CompanionsTest, FirstStartRunsTheBatteryMeterOnly) {
   ASSERT_EQ(nullptr, FindWindowW(L"VANTORA", L"Vantora"));
   SetProductDword(L"RealQuitlet", 0);
   SetProductDword(L"Gaugelet", 1);
-  SetProductDword(L"EnableDebug", 0);
+  SetProductDword(L"EnableDebug", 1);
+  const wchar_t log[] = L"C:\\VT.gui.txt";
+  RemoveFile(log);
   Program app;
   ASSERT_TRUE(app.Start(InstalledProgram(L"Vantora.exe")));
   HWND main = WaitForWindow(L"VANTORA", L"Vantora", 15000);
   ASSERT_NE(nullptr, main);
   ExpectInStep(kGaugelet, true);
+  // The first list, finished after the window, already holds the program itself and the battery meter
+  // its start began: nothing new appears at the first refresh.
+  std::vector<std::wstring> lines;
+  ASSERT_TRUE(WaitUntil([&] {
+    lines = ReadLogLines(log);
+    for (const std::wstring &l : lines)
+      if (l.find(L"GetProcessList paths, icons, levels and CPU loads done") == 0) return true;
+    return false;
+  }, 15000));
+  bool self = false, meter = false;
+  for (const std::wstring &l : lines) {
+    if (l.find(L"GetProcessList All Tasks (running+db)") == 0) self = meter = false;
+    if (l.find(L"][Vantora.exe][running=1]") != std::wstring::npos) self = true;
+    if (l.find(L"][GaugeletApp.exe][running=1]") != std::wstring::npos) meter = true;
+  }
+  EXPECT_TRUE(self);
+  EXPECT_TRUE(meter);
   EXPECT_EQ(nullptr, FindWindowW(kQuitlet.cls, kQuitlet.title));
   EXPECT_FALSE(FileExists(StartupShortcut(kQuitlet.shortcut)));
   EXPECT_EQ(0u, Flag(L"RealQuitlet"));
