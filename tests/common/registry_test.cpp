@@ -67,4 +67,41 @@ TEST_F(RegistryTest, StringsRoundTripWithinTheirBuffer) {
   EXPECT_EQ(3u, value);
 }
 
+// The typed readers: the value only when type and size fit, else the default given; a string always
+// comes back terminated, also one stored without its terminator or filling the buffer exactly.
+TEST_F(RegistryTest, TypedReadersCheckTypeAndSizeAndTerminateStrings) {
+  DWORD seven = 7;
+  WriteMachineSetting(key_.c_str(), L"Dword", REG_DWORD, &seven, sizeof(seven));
+  EXPECT_EQ(7u, ReadMachineDword(key_.c_str(), L"Dword", 99));
+  EXPECT_EQ(99u, ReadMachineDword(key_.c_str(), L"Missing", 99));
+  EXPECT_EQ(99u, ReadMachineDword((key_ + L"\\Nope").c_str(), L"Dword", 99));
+  const WCHAR one[] = L"1";  // four bytes, but a string
+  WriteMachineSetting(key_.c_str(), L"Text", REG_SZ, one, sizeof(one));
+  EXPECT_EQ(99u, ReadMachineDword(key_.c_str(), L"Text", 99));
+
+  WCHAR text[6];
+  EXPECT_TRUE(ReadMachineText(key_.c_str(), L"Text", text, ARRAYSIZE(text), L"dflt"));
+  EXPECT_STREQ(L"1", text);
+  EXPECT_FALSE(ReadMachineText(key_.c_str(), L"Dword", text, ARRAYSIZE(text), L"dflt"));
+  EXPECT_STREQ(L"dflt", text);
+  EXPECT_FALSE(ReadMachineText(key_.c_str(), L"Missing", text, ARRAYSIZE(text), NULL));
+  EXPECT_STREQ(L"", text);
+  // Five characters fit six with the terminator; six do not, and the default comes back whole.
+  const WCHAR five[] = L"abcde", six[] = L"abcdef";
+  WriteMachineSetting(key_.c_str(), L"Five", REG_SZ, five, sizeof(five));
+  WriteMachineSetting(key_.c_str(), L"Six", REG_SZ, six, sizeof(six));
+  EXPECT_TRUE(ReadMachineText(key_.c_str(), L"Five", text, ARRAYSIZE(text), L"dflt"));
+  EXPECT_STREQ(L"abcde", text);
+  EXPECT_FALSE(ReadMachineText(key_.c_str(), L"Six", text, ARRAYSIZE(text), L"dflt"));
+  EXPECT_STREQ(L"dflt", text);
+  // Stored without a terminator: it ends where its data ends.
+  WriteMachineSetting(key_.c_str(), L"Bare", REG_SZ, L"xyz", 3 * sizeof(WCHAR));
+  wmemset(text, L'#', ARRAYSIZE(text));
+  EXPECT_TRUE(ReadMachineText(key_.c_str(), L"Bare", text, ARRAYSIZE(text), L"dflt"));
+  EXPECT_STREQ(L"xyz", text);
+  WriteMachineSetting(key_.c_str(), L"BareSix", REG_SZ, six, 6 * sizeof(WCHAR));
+  EXPECT_FALSE(ReadMachineText(key_.c_str(), L"BareSix", text, ARRAYSIZE(text), L"dflt"));
+  EXPECT_STREQ(L"dflt", text);
+}
+
 }  // namespace
