@@ -31,8 +31,20 @@ bool StartHelper(const WCHAR *exe, int index, std::vector<Helper> *helpers) {
   si.cb = sizeof(si);
   Helper helper = {};
   bool ok = event && CreateProcessW(exe, cmd, NULL, NULL, FALSE, 0, NULL, NULL, &si, &helper.pi);
+  if (!ok) printf("tasklist bench: helper %d not started [error %u]\n", index, (unsigned)GetLastError());
   if (ok) helpers->push_back(helper);
-  ok = ok && WaitForSingleObject(event, 20000) == WAIT_OBJECT_0;
+  // Ready, or ended: a helper that could not make its window says so by its exit code at once,
+  // however slow the machine is; a bound only for one that hangs.
+  if (ok) {
+    HANDLE both[2] = {event, helper.pi.hProcess};
+    DWORD got = WaitForMultipleObjects(2, both, FALSE, 120000);
+    DWORD code = 0;
+    if (got == WAIT_OBJECT_0 + 1 && GetExitCodeProcess(helper.pi.hProcess, &code))
+      printf("tasklist bench: helper %d ended before it was ready [exit code %u]\n", index, (unsigned)code);
+    else if (got != WAIT_OBJECT_0)
+      printf("tasklist bench: helper %d not ready after 120 s\n", index);
+    ok = got == WAIT_OBJECT_0;
+  }
   if (event) CloseHandle(event);
   return ok;
 }
@@ -55,7 +67,7 @@ int main() {
   for (int size : kSizes) {
     while ((int)helpers.size() < size)
       if (!StartHelper(exe, (int)helpers.size(), &helpers)) {
-        printf("tasklist bench: helper %d did not start\n", (int)helpers.size());
+        printf("tasklist bench: %d helpers started, the last did not get ready\n", (int)helpers.size());
         result = 2;
         break;
       }

@@ -2,6 +2,7 @@
 #include "results.h"
 #include "benchio.h"
 #include "debuglog.h"
+#include "safefile.h"
 #include "strings.h"
 #include "wm.h"
 #include <stdio.h>
@@ -33,19 +34,17 @@ void ComputeScores(void) {
   g_RunResult.video = (((s[11] + s[10]) + s[9]) + s[8]) * 0.25;
 }
 
-void SaveResult(void) {
+int SaveResult(void) {
   GetLocalTime(&g_RunResult.finished);
   ZeroMemory(g_RunResult.deviceName, sizeof(g_RunResult.deviceName));
   WmSystemParametersInfo(SPI_GETOEMINFO, sizeof(g_RunResult.deviceName), g_RunResult.deviceName, 0);
   g_RunResult.deviceName[RESULT_NAME_CHARS - 1] = 0;
 
-  FILE *file = _wfopen(BenchFilePath(L"", L"benchmark.dat"), L"wb");
-  if (file) {
-    fwrite(&g_RunResult, sizeof(g_RunResult), 1, file);
-    fclose(file);
-  } else {
-    WriteDebugLog(LOG_BENCHMARK, L"Cannot write [%s]", BenchFilePath(L"", L"benchmark.dat"));
-  }
+  // The last result stays whole until the new one is: a killed run or a full store keeps it.
+  WCHAR path[MAX_PATH];
+  int saved = SUCCEEDED(StringCchCopyW(path, ARRAYSIZE(path), BenchFilePath(L"", L"benchmark.dat"))) &&
+              SaveWholeFile(path, &g_RunResult, sizeof(g_RunResult), LOG_BENCHMARK);
+  if (!saved) WriteDebugLog(LOG_BENCHMARK, L"Cannot write [%s] [error %u]", path, (unsigned)GetLastError());
 
   WCHAR text[RESULT_LINE_MAX + 1] = L"Results: ";
   for (int i = 0; i < TEST_COUNT; i++) {
@@ -55,6 +54,7 @@ void SaveResult(void) {
   }
   WriteDebugLog(LOG_BENCHMARK, L"%s | %f %f %f %f", text, g_RunResult.cpu, g_RunResult.ram, g_RunResult.storage,
                 g_RunResult.video);
+  return saved;
 }
 
 int ReadResultFile(LPCWSTR path, ResultRecord *record) {

@@ -41,7 +41,8 @@ void ComputeScores(void);
 // The score (0..10) of one time against its reference.
 double ScoreOf(double time, double reference);
 // Completes the run's record (time, device name), writes "benchmark.dat" and logs the results line.
-void SaveResult(void);
+// 1 when the file was written; 0 leaves the earlier result file as it was (the log says why).
+int SaveResult(void);
 // Reads "benchmark.dat" for the view (1) or compare (2) page; without it, says so and ends the program.
 void LoadSavedResult(int page);
 // Reads a saved result file into a record; 0 when it does not open. The name is always terminated.

@@ -17,9 +17,9 @@ int WriteRegistryValue(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, DWORD type
                        DWORD dataBytes) {
   HKEY key;
   if (RegCreateKeyExW(root, keyPath, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS) return 0;
-  RegSetValueExW(key, valueName, 0, type, (const BYTE *)data, dataBytes);
+  LONG error = RegSetValueExW(key, valueName, 0, type, (const BYTE *)data, dataBytes);
   RegCloseKey(key);
-  return 1;
+  return error == ERROR_SUCCESS ? 1 : 0;
 }
 
 int ReadMachineSetting(LPCWSTR keyPath, LPCWSTR valueName, DWORD expectedType, void *buffer, DWORD bufferBytes) {

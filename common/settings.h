@@ -9,7 +9,7 @@
 // it all the same: callers put their default in first and rely on it staying for a missing value.
 int ReadRegistryValue(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, DWORD expectedType, void *buffer,
                       DWORD bufferBytes);
-// Creates or opens the key and sets the value; 1 when the key could be opened or created.
+// Creates or opens the key and sets the value; 1 when the value was set.
 int WriteRegistryValue(HKEY root, LPCWSTR keyPath, LPCWSTR valueName, DWORD type, const void *data,
                        DWORD dataBytes);
 int ReadMachineSetting(LPCWSTR keyPath, LPCWSTR valueName, DWORD expectedType, void *buffer, DWORD bufferBytes);

@@ -2,6 +2,13 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 #include <algorithm>
+#include <stdio.h>
+
+namespace {
+// A test program that ends abruptly (killed, or a crash the device's debugger reports) keeps every
+// line it printed: nothing waits in a buffer.
+const int g_Unbuffered = (setvbuf(stdout, NULL, _IONBF, 0), setvbuf(stderr, NULL, _IONBF, 0), 0);
+}  // namespace
 
 std::wstring InstallFolder() { return L"C:\\Program Files\\Vantora"; }
 std::wstring InstalledProgram(const wchar_t *exe) { return InstallFolder() + L"\\" + exe; }

@@ -31,6 +31,14 @@ const std::wstring *FindLine(const std::vector<std::wstring> &lines, const std::
   return nullptr;
 }
 
+// The soft-key bar the window owns: another program's (a shell program, a companion) may be first.
+HWND SoftKeysOf(HWND owner) {
+  for (HWND bar = FindWindowExW(NULL, NULL, L"menu_worker", NULL); bar;
+       bar = FindWindowExW(NULL, bar, L"menu_worker", NULL))
+    if (GetWindow(bar, GW_OWNER) == owner) return bar;
+  return NULL;
+}
+
 class VantoraTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -86,9 +94,8 @@ TEST_F(VantoraTest, StartsFullScreenLogsItsStartAndOkEndsIt) {
   EXPECT_EQ(bar, rc.top);
   EXPECT_EQ(ScreenWidth(), rc.right);
   EXPECT_EQ(ScreenHeight() - bar, rc.bottom);
-  HWND menuBar = FindWindowW(L"menu_worker", NULL);
+  HWND menuBar = SoftKeysOf(hwnd);
   ASSERT_NE(nullptr, menuBar);
-  EXPECT_EQ(hwnd, GetWindow(menuBar, GW_OWNER));
   GetWindowRect(menuBar, &rc);
   EXPECT_EQ(ScreenHeight() - bar, rc.top);
   EXPECT_EQ(ScreenHeight(), rc.bottom);
@@ -269,7 +276,7 @@ TEST_F(VantoraTest, TurningTheScreenRefitsTheWindowAndItsSoftKeys) {
   if (turned == 3) GTEST_SKIP() << "this device's screen cannot turn while it runs";
   ASSERT_EQ(0u, turned);
   int bar = 26 * Factor();  // the factor of the turned screen
-  HWND menuBar = FindWindowW(L"menu_worker", NULL);
+  HWND menuBar = SoftKeysOf(hwnd);
   ASSERT_NE(nullptr, menuBar);
   RECT expectBar = {0, w - bar, h, w}, expectWindow = {0, bar, h, w - bar}, rc = {};
   EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(menuBar, &rc) && EqualRect(&rc, &expectBar); }, 3000))

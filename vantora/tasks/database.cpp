@@ -3,6 +3,7 @@
 #include "tasklist.h"
 #include "debuglog.h"
 #include "paths.h"
+#include "safefile.h"
 #include "wm.h"
 #include <strsafe.h>
 
@@ -13,11 +14,6 @@ namespace {
 // Copies at most chars characters of text; the rest of the field stays zero.
 void CopyField(WCHAR *field, size_t chars, LPCWSTR text) {
   for (size_t i = 0; i < chars && text[i]; i++) field[i] = text[i];
-}
-
-BOOL WriteAll(HANDLE file, const void *data, DWORD size) {
-  DWORD written = 0;
-  return WriteFile(file, data, size, &written, NULL) && written == size;
 }
 
 }  // namespace
@@ -59,30 +55,21 @@ void FillTaskDatabase(TaskDatabase *database, const TaskList *list) {
 int WriteTaskDatabase(LPCWSTR path, const TaskDatabase *database) {
   if (!path || !path[0]) return 0;
   WORD count = database->count <= MAX_TASK_RECORDS ? database->count : MAX_TASK_RECORDS;
-  // Written beside the file and moved over it once complete: a reader never meets half a file and a
-  // failed write leaves the old database in place.
-  WCHAR temp[MAX_PATH];
-  if (FAILED(StringCchPrintfW(temp, ARRAYSIZE(temp), L"%s.new", path))) return 0;
-  HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  BOOL ok = WriteAll(file, &count, sizeof(count));
-  for (WORD i = 0; ok && i < count; i++) ok = WriteAll(file, &database->records[i], sizeof(TaskRecord));
-  if (!CloseHandle(file)) ok = FALSE;
-  // A reader that has the old file open for a moment (the monitor) can refuse the replace: try again
-  // briefly rather than lose the save.
-  for (int tries = 0; ok; tries++) {
-    if (MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
-    DWORD error = GetLastError();
-    if (tries >= 50 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) ok = FALSE;
-    else Sleep(10);
-  }
+  // The whole image in one save: a reader, a killed save or a full store never leaves half a file,
+  // and a failed save leaves the old database in place.
+  static BYTE image[sizeof(WORD) + MAX_TASK_RECORDS * sizeof(TaskRecord)];
+  CopyMemory(image, &count, sizeof(count));
+  CopyMemory(image + sizeof(count), database->records, count * sizeof(TaskRecord));
+  int ok = SaveWholeFile(path, image, (DWORD)(sizeof(count) + count * sizeof(TaskRecord)), LOG_GUI);
   if (ok) {
     WriteDebugLog(LOG_GUI, L"Settings.db write data [%d tasks].", (int)count);
   } else {
-    WriteDebugLog(LOG_GUI, L"Settings.db not written [error %u].", (unsigned)GetLastError());
-    DeleteFileW(temp);
+    // The caller still sees why, after the log has had its own calls.
+    DWORD error = GetLastError();
+    WriteDebugLog(LOG_GUI, L"Settings.db not written [error %u].", (unsigned)error);
+    SetLastError(error);
   }
-  return ok ? 1 : 0;
+  return ok;
 }
 
 int ReadTaskDatabase(LPCWSTR path, TaskDatabase *database, int channel, LPCWSTR countFormat, LPCWSTR recordFormat) {

@@ -177,21 +177,27 @@ void LoadDefaultRegistryInfo(void) {
       if (t->type == REG_SZ) ReadTweakText(row, t->defaultText, texts[row]);
       else numbers[row] = ReadTweakDword(row, t->defaultDword);
     }
+    // The copies are complete before the mark that says so: a first run killed or refused part-way
+    // leaves no mark, and the next start copies the (still untouched) system values again.
+    int complete = 1;
     for (int row = 0; row < TWEAK_SAVED_COUNT; row++) {
       const TweakValue *t = &g_Tweaks[row];
+      int written;
       if (t->type == REG_SZ) {
-        WriteMachineSetting(PRODUCT_KEY, t->savedName, REG_SZ, texts[row],
-                            (DWORD)(wcslen(texts[row]) + 1) * sizeof(WCHAR));
+        written = WriteMachineSetting(PRODUCT_KEY, t->savedName, REG_SZ, texts[row],
+                                      (DWORD)(wcslen(texts[row]) + 1) * sizeof(WCHAR));
         WriteDebugLog(LOG_GUI, L"%s [%s]", t->savedName, texts[row]);
       } else {
-        WriteMachineSetting(PRODUCT_KEY, t->savedName, REG_DWORD, &numbers[row], sizeof(DWORD));
+        written = WriteMachineSetting(PRODUCT_KEY, t->savedName, REG_DWORD, &numbers[row], sizeof(DWORD));
         WriteDebugLog(LOG_GUI, L"%s [%u]", t->savedName, (unsigned)numbers[row]);
       }
+      if (!written) complete = 0;
     }
-    WriteMachineSetting(PRODUCT_KEY, DEFAULT_REGISTRY_ABSENT, REG_BINARY, shape, sizeof(shape));
+    if (!WriteMachineSetting(PRODUCT_KEY, DEFAULT_REGISTRY_ABSENT, REG_BINARY, shape, sizeof(shape))) complete = 0;
     WriteCompanionFlags();
     DWORD one = 1;
-    WriteMachineSetting(PRODUCT_KEY, DEFAULT_REGISTRY_SAVED, REG_DWORD, &one, sizeof(one));
+    if (complete) WriteMachineSetting(PRODUCT_KEY, DEFAULT_REGISTRY_SAVED, REG_DWORD, &one, sizeof(one));
+    else WriteDebugLog(LOG_GUI, L"default copies not all written, first run again at the next start");
   }
   WriteDebugLog(LOG_GUI, L"-LoadDefaultRegistryInfo done.");
 }
@@ -372,9 +378,17 @@ void MarkNeedsReset(void) { g_NeedsReset = true; }
 
 void FlushRegistryAndReset(void) {
   WriteDebugLog(LOG_GUI, L"Settings need reset, flushing registry.");
-  RegFlushKey(HKEY_CLASSES_ROOT);
-  RegFlushKey(HKEY_LOCAL_MACHINE);
-  RegFlushKey(HKEY_CURRENT_USER);
+  // A root that could not be flushed is named with its error; the reset still comes, as the user
+  // asked: the device keeps its registry through a soft reset, the flush only writes it sooner.
+  static const struct {
+    HKEY root;
+    LPCWSTR name;
+  } roots[] = {{HKEY_CLASSES_ROOT, L"HKEY_CLASSES_ROOT"}, {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE"},
+               {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER"}};
+  for (const auto &r : roots) {
+    LONG error = RegFlushKey(r.root);
+    if (error != ERROR_SUCCESS) WriteDebugLog(LOG_GUI, L"Registry flush of %s failed [error %ld].", r.name, error);
+  }
   WriteDebugLog(LOG_GUI, L"Done, going for reset.");
   ResetDevice();
 }
