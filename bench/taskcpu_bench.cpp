@@ -17,7 +17,7 @@
 #include "device.h"
 #include "monitor.h"
 #include "paths.h"
-#include "process.h"
+#include "processfigures.h"
 #include "settings.h"
 #include "tasklist.h"
 #include "taskops.h"

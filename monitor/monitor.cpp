@@ -2,7 +2,7 @@
 #include "monitor.h"
 #include "resource.h"
 #include "database.h"
-#include "process.h"
+#include "processfigures.h"
 #include "tasklist.h"
 #include "debuglog.h"
 #include "device.h"

@@ -8,7 +8,7 @@
 #include <vector>
 #include "database.h"
 #include "device_profile.h"
-#include "process.h"
+#include "processfigures.h"
 #include "tasklist.h"
 #include "wm_process.h"
 #include "wm_shell.h"

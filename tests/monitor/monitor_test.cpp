@@ -6,7 +6,7 @@
 #include "database.h"
 #include "device.h"
 #include "paths.h"
-#include "process.h"
+#include "processfigures.h"
 #include "programstatics.h"
 #include "taskops.h"
 #include "wm_process.h"

@@ -1,6 +1,6 @@
 #include "taskops.h"
 #include "database.h"
-#include "process.h"
+#include "processfigures.h"
 #include "taskhelpers.h"
 #include "paths.h"
 #include "programstatics.h"

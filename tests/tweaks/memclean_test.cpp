@@ -3,7 +3,7 @@
 #include "boxanswer.h"
 #include "tasks/memclean.h"
 #include "shell/pagecommands.h"
-#include "tasks/process.h"
+#include "tasks/processfigures.h"
 #include "tasks/database.h"
 #include "shell/mainwindow.h"
 #include "debuglog.h"

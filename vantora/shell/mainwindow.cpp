@@ -6,7 +6,7 @@
 #include "pages.h"
 #include "skin.h"
 #include "../resource.h"
-#include "../tasks/process.h"
+#include "../tasks/processfigures.h"
 #include "../tasks/tasklist.h"
 #include "../tasks/taskops.h"
 #include "../tweaks/companions.h"

@@ -4,7 +4,7 @@
 #include "pagecatalogue.h"
 #include "pagemodel.h"
 #include "skin.h"
-#include "../tasks/process.h"
+#include "../tasks/processfigures.h"
 #include "../tasks/tasklist.h"
 #include "device.h"
 #include "drawtext.h"

@@ -1,6 +1,6 @@
 // Memory cleanup of the memory page.
 #include "memclean.h"
-#include "process.h"
+#include "processfigures.h"
 #include "tasklist.h"
 #include "taskops.h"
 #include "debuglog.h"

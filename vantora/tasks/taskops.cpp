@@ -3,7 +3,7 @@
 #include "taskops.h"
 #include "cpusample.h"
 #include "database.h"
-#include "process.h"
+#include "processfigures.h"
 #include "../tweaks/companions.h"
 #include "debuglog.h"
 #include "device.h"

@@ -1,5 +1,5 @@
 // CPU load, thread priority levels and memory figures of running processes.
-#include "process.h"
+#include "processfigures.h"
 #include "cpusample.h"
 #include "tasklist.h"
 #include "wm_process.h"

@@ -1,6 +1,6 @@
 // Priority levels, CPU load and memory figures of real processes in the device.
 #include "taskhelpers.h"
-#include "process.h"
+#include "processfigures.h"
 #include "wm_process.h"
 #include "wm_shell.h"
 
