@@ -1,5 +1,6 @@
 // The page catalogue: item counts, labels and the indicator states read from the device's registry.
 #include "shelltest.h"
+#include "pagecommands.h"
 #include "tasklist_fill.h"
 #include "tasks/tasklist.h"
 #include "debuglog.h"
@@ -138,6 +139,25 @@ TEST_F(CatalogueTest, TheCabCommandIsLogged) {
   EXPECT_TRUE(has(L"lstv wceload.exe \"%1\" /nodelete"));
   EXPECT_TRUE(has(L"+InitPageItems call."));
   EXPECT_TRUE(has(L"-InitPageItems done."));
+}
+
+// The benchmark rows start the benchmark by the item shown, not by the row: scrolled by one, the
+// first row starts the result view.
+TEST_F(CatalogueTest, BenchmarkRowsStartTheItemTheyShow) {
+  Setup(PAGE_BENCHMARK);
+  RemoveFile(L"\\VT.gui.txt");
+  g_DebugEnabled = 1;
+  g_Pages[PAGE_BENCHMARK].scrollOffset = 1;
+  RunBenchmark(0);
+  g_Pages[PAGE_BENCHMARK].scrollOffset = 0;
+  RunBenchmark(2);
+  RunBenchmark(3);  // below the last item: nothing
+  g_DebugEnabled = 0;
+  std::vector<std::wstring> starts;
+  for (const std::wstring &l : ReadLogLines(L"\\VT.gui.txt"))
+    if (l.find(L"RunBenchmark [") == 0) starts.push_back(l.substr(l.rfind(L' ') + 1));
+  RemoveFile(L"\\VT.gui.txt");
+  EXPECT_EQ((std::vector<std::wstring>{L"-view]", L"-compare]"}), starts);
 }
 
 TEST_F(CatalogueTest, CompanionTogglesShowTheFlagsAndThePowerSetting) {
