@@ -374,6 +374,39 @@ static void CreateChildren(HWND hwnd) {
   PlaceChildren(hwnd);
 }
 
+// The tree with its pictures and the device's root, selected so that the arrow keys open the folders
+// from the start. false (and no tree) without a usable picture strip.
+static bool ShowDeviceRoot(HWND hwnd) {
+  if (!g_Browser.tree || !BuildImageList()) {
+    if (g_Browser.tree) DestroyWindow(g_Browser.tree);
+    g_Browser.tree = NULL;
+    return false;
+  }
+  TreeView_SetImageList(g_Browser.tree, g_Browser.images, TVSIL_NORMAL);
+  TreeView_SetIndent(g_Browser.tree, ScaleX(16));
+  HTREEITEM root = InsertEntry(TVI_ROOT, L"\\", true);
+  if (root) TreeView_SelectItem(g_Browser.tree, root);
+  SetForegroundWindow(hwnd);
+  SetFocus(g_Browser.tree);
+  return true;
+}
+
+// The browser's own message loop, until the user saves or cancels.
+static void RunUntilDone(void) {
+  MSG msg;
+  while (!g_Browser.done) {
+    BOOL got = GetMessageW(&msg, NULL, 0, 0);
+    if (got <= 0) {
+      // The program is ending: leave as Cancel and let the main loop see the quit.
+      if (got == 0) PostQuitMessage((int)msg.wParam);
+      g_Browser.path[0] = g_Browser.name[0] = 0;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 void BrowseForProgram(HINSTANCE ownerInstance, HWND owner, LPCWSTR title, LPCWSTR filter, LPWSTR selectedPath,
                       LPWSTR nameText, LPCWSTR imageStrip) {
   if (selectedPath) selectedPath[0] = 0;
@@ -430,34 +463,13 @@ void BrowseForProgram(HINSTANCE ownerInstance, HWND owner, LPCWSTR title, LPCWST
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     CreateChildren(hwnd);
-    if (!g_Browser.tree || !BuildImageList()) {
+    if (!ShowDeviceRoot(hwnd)) {
       WriteDebugLog(LOG_GUI, L"BrowseForProgram: no usable image strip [%s]", imageStrip ? imageStrip : L"");
-      if (g_Browser.tree) DestroyWindow(g_Browser.tree);
-      g_Browser.tree = NULL;
       g_Browser.done = true;
-    } else {
-      TreeView_SetImageList(g_Browser.tree, g_Browser.images, TVSIL_NORMAL);
-      TreeView_SetIndent(g_Browser.tree, ScaleX(16));
-      HTREEITEM root = InsertEntry(TVI_ROOT, L"\\", true);
-      // Selected at once, so the arrow keys open the folders from the start.
-      if (root) TreeView_SelectItem(g_Browser.tree, root);
-      SetForegroundWindow(hwnd);
-      SetFocus(g_Browser.tree);
     }
     // The main window stays below, painting, but takes no input while the browser is open.
     if (owner) EnableWindow(owner, FALSE);
-    MSG msg;
-    while (!g_Browser.done) {
-      BOOL got = GetMessageW(&msg, NULL, 0, 0);
-      if (got <= 0) {
-        // The program is ending: leave as Cancel and let the main loop see the quit.
-        if (got == 0) PostQuitMessage((int)msg.wParam);
-        g_Browser.path[0] = g_Browser.name[0] = 0;
-        break;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    RunUntilDone();
     if (owner) EnableWindow(owner, TRUE);
     if (g_Browser.tree) DestroyWindow(g_Browser.tree);
     if (g_Browser.window) DestroyWindow(g_Browser.window);
