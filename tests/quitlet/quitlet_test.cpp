@@ -623,6 +623,58 @@ TEST_F(QuitletTest, ClosingAsksEachProgramOnceLeavesItsQuestionToItAndOffersToEn
   EXPECT_TRUE(IsRunning(app_));
 }
 
+// More applications than the menus list: the first hundred (in start order) are listed, the rest are
+// left out without harm; when one listed program closes, the next one left out takes its place.
+TEST_F(QuitletTest, MenusListAHundredApplicationsAndLeaveTheRestOut) {
+  const int kListed = 100, kTasks = 105;
+  helpers_.reserve(kTasks + 1);
+  std::vector<std::wstring> titles;
+  for (int i = 1; i <= kTasks; i++) {
+    wchar_t title[64];
+    swprintf(title, 64, L"Limit %03d", i);
+    titles.push_back(title);
+    ASSERT_NE(nullptr, StartHelper(HelperProgram(L"windowhelper.exe"), kHelperClass, titles.back())) << i;
+  }
+  ASSERT_NE(nullptr, StartQuitlet());
+  BringForward(Today());
+  Sleep(600);
+  std::vector<std::wstring> candidates = titles;
+  candidates.push_back(L"Today");
+
+  // The switch submenu: Today and the first hundred; Up from the first entry wraps to the last one.
+  ASSERT_TRUE(HoldForMenu());
+  EXPECT_TRUE(WaitUntil([] { return HasLine(L"Task list [100]"); }, 3000));
+  HWND switchMenu = OpenSubmenu(6);
+  ASSERT_NE(nullptr, switchMenu);
+  EXPECT_TRUE(SelectedEntryShows(switchMenu, L"Today", candidates));
+  Key(VK_UP);
+  EXPECT_TRUE(SelectedEntryShows(switchMenu, titles[kListed - 1], candidates));
+  CloseMenus();
+  EXPECT_TRUE(HasLine(L"[" + titles[kListed - 1] + L"] w["));
+  for (int i = kListed; i < kTasks; i++) EXPECT_FALSE(HasLine(L"[" + titles[i] + L"] w[")) << i;
+
+  // The close submenu ends in the hundredth; choosing it closes that program and no other.
+  ASSERT_TRUE(HoldForMenu());
+  HWND closeMenu = OpenSubmenu(7);
+  ASSERT_NE(nullptr, closeMenu);
+  EXPECT_TRUE(SelectedEntryShows(closeMenu, titles[0], candidates));
+  Key(VK_UP);
+  EXPECT_TRUE(SelectedEntryShows(closeMenu, titles[kListed - 1], candidates));
+  Key(VK_RETURN);
+  EXPECT_EQ(7u, helpers_[kListed - 1].Wait(5000));
+  for (int i = 0; i < kTasks; i++) EXPECT_EQ(i != kListed - 1, IsRunning(helpers_[i])) << i;
+
+  // Room for one more: the next program left out is listed now, as the last entry.
+  ASSERT_TRUE(HoldForMenu());
+  EXPECT_TRUE(WaitUntil([] { return CountLines(L"Task list [100]") == 3; }, 3000));
+  closeMenu = OpenSubmenu(7);
+  ASSERT_NE(nullptr, closeMenu);
+  Key(VK_UP);
+  EXPECT_TRUE(SelectedEntryShows(closeMenu, titles[kListed], candidates));
+  CloseMenus();
+  EXPECT_TRUE(IsRunning(app_));
+}
+
 TEST_F(QuitletTest, SecondStartEndsTurningKeepsTheButtonAtTheRightEndAndStoppingRemovesIt) {
   HWND button = StartQuitlet();
   ASSERT_NE(nullptr, button);
