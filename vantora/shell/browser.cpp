@@ -565,7 +565,7 @@ void AddProgramCommand(int control, bool *redraw) {
 
   int match = -1;
   for (int i = 0; i < g_TaskList.count && i < MAX_TASKS; i++)
-    if (lstrcmpW(g_TaskList.entries[i].exeName, exeName) == 0) match = i;
+    if (SameProgramName(g_TaskList.entries[i].exeName, exeName)) match = i;
   if (match >= 0) {
     Warn(L"String42VT");
     ShowTaskRow(match);
