@@ -171,14 +171,42 @@ const LPCWSTR kRomFolders[] = {L"windows\\system32", L"windows\\syswow64", L"win
                                L"windows\\globalization", L"windows\\resources", L"windows\\twain_32",
                                L"windows\\twain_64", L"windows\\Microsoft.NET"};
 
+// The host's change notice sees one folder, never the folders below it: the store keeps one notice
+// per folder it walked, and more folders than this are walked at every call instead.
+const int kMaxStoreNotices = 4096;
+
 struct StoreWalk {
   WCHAR cardList[kCardListChars];
   const WCHAR *cards[kMaxCards];
   int cardCount;
+  HANDLE *notices;  // NULL: no notices wanted
+  int noticeCount;
+  bool noticesFull;
 };
 
+// Armed before the folder is read, so that a change made while the walk runs is not missed.
+void WatchFolder(const WCHAR *folder, StoreWalk *walk) {
+  if (!walk->notices || walk->noticesFull) return;
+  WCHAR path[MAX_PATH];
+  // "C:" alone would name the drive's current folder.
+  if (FAILED(StringCchPrintfW(path, MAX_PATH, L"%s\\", folder))) {
+    walk->noticesFull = true;
+    return;
+  }
+  HANDLE notice = walk->noticeCount < kMaxStoreNotices
+                      ? FindFirstChangeNotificationW(path, FALSE,
+                                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                                                         FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE)
+                      : INVALID_HANDLE_VALUE;
+  if (notice == INVALID_HANDLE_VALUE)
+    walk->noticesFull = true;
+  else
+    walk->notices[walk->noticeCount++] = notice;
+}
+
 // Bytes of the files below a folder; relative is its path below the device's root ("" for the root).
-ULONGLONG FilesBytes(const WCHAR *folder, const WCHAR *relative, const StoreWalk *walk) {
+ULONGLONG FilesBytes(const WCHAR *folder, const WCHAR *relative, StoreWalk *walk) {
+  WatchFolder(folder, walk);
   WCHAR pattern[MAX_PATH];
   if (FAILED(StringCchPrintfW(pattern, MAX_PATH, L"%s\\*", folder))) return 0;
   WIN32_FIND_DATAW fd;
@@ -358,6 +386,57 @@ BOOL GetSystemPowerStatusEx(PSYSTEM_POWER_STATUS_EX status, BOOL update) {
   return GetSystemPowerStatusEx2((PSYSTEM_POWER_STATUS_EX2)status, sizeof(*status), update) == sizeof(*status);
 }
 
+namespace {
+
+// The store's use, walked once and again only after the device's files changed: a walk over every
+// file of the device costs a page repaint many times over, a look at the change notices a call for
+// every 64 folders.
+struct StoreUse {
+  SRWLOCK lock;
+  WCHAR root[MAX_PATH];
+  HANDLE *notices;  // one per folder walked, signalled when a file in it was made, removed, renamed or written
+  int noticeCount;
+  bool known;  // the notices cover every folder walked
+  ULONGLONG used;
+};
+StoreUse g_Store = {SRWLOCK_INIT, L"", NULL, 0, false, 0};
+
+void CloseStoreNotices(void) {
+  for (int i = 0; i < g_Store.noticeCount; i++) FindCloseChangeNotification(g_Store.notices[i]);
+  g_Store.noticeCount = 0;
+  g_Store.known = false;
+}
+
+bool StoreChanged(void) {
+  for (int i = 0; i < g_Store.noticeCount; i += MAXIMUM_WAIT_OBJECTS) {
+    int n = g_Store.noticeCount - i < MAXIMUM_WAIT_OBJECTS ? g_Store.noticeCount - i : MAXIMUM_WAIT_OBJECTS;
+    if (WaitForMultipleObjects((DWORD)n, &g_Store.notices[i], FALSE, 0) != WAIT_TIMEOUT) return true;
+  }
+  return false;
+}
+
+// With the lock held.
+ULONGLONG StoreBytesUsed(const WCHAR *root) {
+  if (lstrcmpiW(g_Store.root, root)) {
+    CloseStoreNotices();
+    StringCchCopyW(g_Store.root, MAX_PATH, root);
+  }
+  if (g_Store.known && !StoreChanged()) return g_Store.used;
+  // A folder made since the last walk needs a notice of its own: every notice is taken afresh.
+  CloseStoreNotices();
+  if (!g_Store.notices) g_Store.notices = (HANDLE *)HeapAlloc(GetProcessHeap(), 0, kMaxStoreNotices * sizeof(HANDLE));
+  StoreWalk walk = {};
+  walk.cardCount = ReadCardNames(walk.cardList, walk.cards);
+  walk.notices = g_Store.notices;
+  g_Store.used = FilesBytes(root, NULL, &walk);
+  g_Store.noticeCount = walk.noticeCount;
+  // Without a notice for every folder the next call walks again.
+  g_Store.known = walk.notices && !walk.noticesFull;
+  return g_Store.used;
+}
+
+}  // namespace
+
 BOOL GetStoreInformation(LPSTORE_INFORMATION info) {
   if (!info) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -369,9 +448,9 @@ BOOL GetStoreInformation(LPSTORE_INFORMATION info) {
   if (!WmDevicePath(L"\\", root, MAX_PATH)) return FALSE;
   int rootLength = lstrlenW(root);
   if (rootLength && root[rootLength - 1] == L'\\') root[--rootLength] = 0;
-  StoreWalk walk = {};
-  walk.cardCount = ReadCardNames(walk.cardList, walk.cards);
-  ULONGLONG used = FilesBytes(root, NULL, &walk);
+  AcquireSRWLockExclusive(&g_Store.lock);
+  ULONGLONG used = StoreBytesUsed(root);
+  ReleaseSRWLockExclusive(&g_Store.lock);
   ULONGLONG size = (ULONGLONG)storeMb << 20;
   info->dwStoreSize = (DWORD)size;
   info->dwFreeSize = used < size ? (DWORD)(size - used) : 0;
