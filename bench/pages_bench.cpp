@@ -118,13 +118,17 @@ const PageControl *PressedControl(int page) {
 // Holds the stylus down on the control until its look changes; ms, or -1.
 double PressAndLetGo(const Bench *bench, const PageControl *control) {
   POINT at = Middle(bench, control);
-  int y = at.y, y2 = bench->bar + (3 * control->top + control->bottom) / 4;
+  int top = bench->bar + control->top, bottom = bench->bar + control->bottom;
+  // Across the middle and along the top and left edges: a part without a pressed picture is shown
+  // pushed in by its edges alone.
   auto look = [&] {
     std::vector<COLORREF> px;
     for (int i = 0; i < 12; i++) {
       int x = control->left + (2 * i + 1) * (control->right - control->left) / 24;
-      px.push_back(GetPixel(bench->screen, x, y));
-      px.push_back(GetPixel(bench->screen, x, y2));
+      int y = top + (2 * i + 1) * (bottom - top) / 24;
+      px.push_back(GetPixel(bench->screen, x, at.y));
+      px.push_back(GetPixel(bench->screen, x, top + 1));
+      px.push_back(GetPixel(bench->screen, control->left + 1, y));
     }
     return px;
   };
