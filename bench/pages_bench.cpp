@@ -59,11 +59,29 @@ void Stylus(int x, int y, DWORD button) {
   SendInput(1, &in, sizeof(in));
 }
 
-// A line of screen pixels that tells one picture from another.
-std::vector<COLORREF> Line(HDC screen, int y, int count) {
-  std::vector<COLORREF> px;
-  int w = GetSystemMetrics(SM_CXSCREEN);
-  for (int i = 0; i < count; i++) px.push_back(GetPixel(screen, (2 * i + 1) * w / (2 * count), y));
+// The screen's pixels in a rectangle, read with one copy: a pixel read at a time would make every look
+// at the screen cost more than the repaint it waits for.
+std::vector<DWORD> Grab(HDC screen, int left, int top, int width, int height) {
+  std::vector<DWORD> px;
+  if (width <= 0 || height <= 0) return px;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void *bits = NULL;
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(mem, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  if (bitmap && bits) {
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, width, height, screen, left, top, SRCCOPY);
+    GdiFlush();
+    px.assign((DWORD *)bits, (DWORD *)bits + width * height);
+    SelectObject(mem, old);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  DeleteDC(mem);
   return px;
 }
 
@@ -78,13 +96,14 @@ struct Bench {
 };
 
 // Two lines of the screen: one through the control tapped, one through the middle of the page.
-std::vector<COLORREF> Lines(HDC screen, int y) {
-  std::vector<COLORREF> a = Line(screen, y, 24), b = Line(screen, GetSystemMetrics(SM_CYSCREEN) / 2, 24);
+std::vector<DWORD> Lines(HDC screen, int y) {
+  int w = GetSystemMetrics(SM_CXSCREEN);
+  std::vector<DWORD> a = Grab(screen, 0, y, w, 1), b = Grab(screen, 0, GetSystemMetrics(SM_CYSCREEN) / 2, w, 1);
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
 
-double WaitLines(HDC screen, int y, const std::vector<COLORREF> &ref, bool changed, double start) {
+double WaitLines(HDC screen, int y, const std::vector<DWORD> &ref, bool changed, double start) {
   for (;;) {
     bool same = Lines(screen, y) == ref;
     double now = Now();
@@ -122,7 +141,7 @@ double PressAndLetGo(const Bench *bench, const PageControl *control) {
   // Across the middle and along the top and left edges: a part without a pressed picture is shown
   // pushed in by its edges alone.
   auto look = [&] {
-    std::vector<COLORREF> px;
+    std::vector<DWORD> px;
     for (int i = 0; i < 12; i++) {
       int x = control->left + (2 * i + 1) * (control->right - control->left) / 24;
       int y = top + (2 * i + 1) * (bottom - top) / 24;
@@ -132,7 +151,7 @@ double PressAndLetGo(const Bench *bench, const PageControl *control) {
     }
     return px;
   };
-  std::vector<COLORREF> before = look();
+  std::vector<DWORD> before = look();
   double t0 = Now(), shown = -1;
   Stylus(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
   for (;;) {
@@ -160,7 +179,7 @@ void MeasurePage(const Bench *bench, int page, std::vector<double> *opened, std:
     double down = PressAndLetGo(bench, row);
     if (down >= 0) menuPressed->push_back(down);
     Sleep(150);
-    std::vector<COLORREF> ref = Lines(bench->screen, at.y);
+    std::vector<DWORD> ref = Lines(bench->screen, at.y);
     double t0 = Now();
     Stylus(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
     Stylus(at.x, at.y, MOUSEEVENTF_LEFTUP);
