@@ -90,6 +90,10 @@ void CALLBACK MonitorWindowShown(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, L
   if (g_TaskDatabase.count <= 0 || GetAncestor(hwnd, GA_PARENT) != GetDesktopWindow()) return;
   for (int i = 0; i < MONITOR_WAITING_WINDOWS; i++)
     if (g_Monitor.waiting[i] == hwnd) return;
+  // The input method's helper window comes with every program's first window and never shows.
+  WCHAR className[8] = L"";
+  GetClassNameW(hwnd, className, ARRAYSIZE(className));
+  if (!lstrcmpiW(className, L"Ime")) return;
   if (!IsDatabaseProgramWindow(hwnd)) return;
   if (ShownWithTitle(hwnd)) {
     WriteDebugLog(LOG_MONITOR, L"Window 0x%X of a database program shown.", (unsigned)(UINT_PTR)hwnd);
