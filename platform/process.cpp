@@ -116,7 +116,21 @@ void WmGlobalMemoryStatus(LPMEMORYSTATUS status) {
   DWORD ramMb = 0;
   if (!ReadDeviceProfileDword(DEVICE_PROFILE_RAM, &ramMb) || ramMb == 0 || ramMb > 4095) ramMb = 128;
   SIZE_T total = (SIZE_T)ramMb << 20, used = WM_SYSTEM_MEMORY_SHARE;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  // The system's listing carries every process's private bytes, the figure WmGetProcessHeapUsage
+  // reads: one call instead of opening every process of the device at every paint of a figure.
+  BOOL listed = ForEachSystemProcess([&](const SYSTEM_PROCESS_INFORMATION *process, const SystemThread *) {
+    if (!process->UniqueProcessId) return true;
+    WCHAR name[MAX_PATH] = L"";
+    int chars = process->ImageName.Buffer ? process->ImageName.Length / (int)sizeof(WCHAR) : 0;
+    if (chars >= MAX_PATH) chars = MAX_PATH - 1;
+    if (chars > 0) CopyMemory(name, process->ImageName.Buffer, chars * sizeof(WCHAR));
+    name[chars] = 0;
+    if (WmIsInfrastructureProcess(name)) return true;
+    SIZE_T bytes = process->PrivatePageCount;
+    used += bytes ? bytes : process->VirtualMemoryCounters.PagefileUsage;
+    return true;
+  });
+  HANDLE snapshot = listed ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot != INVALID_HANDLE_VALUE) {
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);

@@ -171,14 +171,58 @@ const LPCWSTR kRomFolders[] = {L"windows\\system32", L"windows\\syswow64", L"win
                                L"windows\\globalization", L"windows\\resources", L"windows\\twain_32",
                                L"windows\\twain_64", L"windows\\Microsoft.NET"};
 
+// A folder's last-write time moves whenever a file or folder in it is made, removed or renamed: the
+// store notes it for every folder it walked and walks again when one has moved. A change notice would
+// hold the folder open, and a folder held open by a program cannot be removed, nor its parent; only
+// the root, which stays, has one (for its files written in place). More folders than this are walked
+// at every call instead.
+const int kMaxStoreFolders = 4096;
+const int kStorePathChars = 512 * 1024;
+
+struct StoreFolder {
+  int path;  // offset into the path pool
+  FILETIME written;
+};
+
 struct StoreWalk {
   WCHAR cardList[kCardListChars];
   const WCHAR *cards[kMaxCards];
   int cardCount;
+  StoreFolder *folders;  // NULL: none noted
+  int folderCount;
+  WCHAR *paths;
+  int pathChars;
+  bool unsure;  // a folder changed just now or could not be noted: walk again next time
 };
 
+ULONGLONG StoreTime(const FILETIME &t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
+
+// Noted before the folder is read, so that a change made while the walk runs moves the time again.
+void NoteFolder(const WCHAR *folder, StoreWalk *walk) {
+  if (!walk->folders || walk->unsure) return;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  size_t length = 0;
+  if (walk->folderCount >= kMaxStoreFolders || FAILED(StringCchLengthW(folder, MAX_PATH, &length)) ||
+      walk->pathChars + (int)length + 1 > kStorePathChars ||
+      !GetFileAttributesExW(folder, GetFileExInfoStandard, &data)) {
+    walk->unsure = true;
+    return;
+  }
+  // The host stamps changes with a coarse clock: a time this fresh could still be shared by a change
+  // that comes after this read.
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  if (StoreTime(now) < StoreTime(data.ftLastWriteTime) + 50 * 10000) walk->unsure = true;
+  StoreFolder *noted = &walk->folders[walk->folderCount++];
+  noted->path = walk->pathChars;
+  noted->written = data.ftLastWriteTime;
+  CopyMemory(walk->paths + walk->pathChars, folder, (length + 1) * sizeof(WCHAR));
+  walk->pathChars += (int)length + 1;
+}
+
 // Bytes of the files below a folder; relative is its path below the device's root ("" for the root).
-ULONGLONG FilesBytes(const WCHAR *folder, const WCHAR *relative, const StoreWalk *walk) {
+ULONGLONG FilesBytes(const WCHAR *folder, const WCHAR *relative, StoreWalk *walk) {
+  NoteFolder(folder, walk);
   WCHAR pattern[MAX_PATH];
   if (FAILED(StringCchPrintfW(pattern, MAX_PATH, L"%s\\*", folder))) return 0;
   WIN32_FIND_DATAW fd;
@@ -358,6 +402,71 @@ BOOL GetSystemPowerStatusEx(PSYSTEM_POWER_STATUS_EX status, BOOL update) {
   return GetSystemPowerStatusEx2((PSYSTEM_POWER_STATUS_EX2)status, sizeof(*status), update) == sizeof(*status);
 }
 
+namespace {
+
+// The store's use, walked once and again only after the device's files changed: a walk over every
+// file of the device costs a page repaint many times over, a look at every folder's time a fraction
+// of one.
+struct StoreUse {
+  SRWLOCK lock;
+  WCHAR root[MAX_PATH];
+  HANDLE rootNotice;  // the root's own files: made, removed, renamed or written
+  StoreFolder *folders;
+  WCHAR *paths;
+  int folderCount;
+  bool known;
+  ULONGLONG used;
+};
+StoreUse g_Store = {SRWLOCK_INIT, L"", INVALID_HANDLE_VALUE, NULL, NULL, 0, false, 0};
+
+bool StoreChanged(void) {
+  if (g_Store.rootNotice == INVALID_HANDLE_VALUE || WaitForSingleObject(g_Store.rootNotice, 0) != WAIT_TIMEOUT)
+    return true;
+  for (int i = 0; i < g_Store.folderCount; i++) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(g_Store.paths + g_Store.folders[i].path, GetFileExInfoStandard, &data)) return true;
+    if (CompareFileTime(&data.ftLastWriteTime, &g_Store.folders[i].written)) return true;
+  }
+  return false;
+}
+
+// With the lock held.
+ULONGLONG StoreBytesUsed(const WCHAR *root) {
+  if (lstrcmpiW(g_Store.root, root)) {
+    if (g_Store.rootNotice != INVALID_HANDLE_VALUE) FindCloseChangeNotification(g_Store.rootNotice);
+    StringCchCopyW(g_Store.root, MAX_PATH, root);
+    // "C:" alone would name the drive's current folder.
+    WCHAR folder[MAX_PATH];
+    StringCchPrintfW(folder, MAX_PATH, L"%s\\", root);
+    g_Store.rootNotice = FindFirstChangeNotificationW(folder, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME |
+                                                                         FILE_NOTIFY_CHANGE_SIZE |
+                                                                         FILE_NOTIFY_CHANGE_LAST_WRITE);
+    g_Store.known = false;
+  }
+  if (g_Store.known && !StoreChanged()) return g_Store.used;
+  // Armed again before the walk, so that a change while it runs is seen at the next call.
+  if (g_Store.rootNotice != INVALID_HANDLE_VALUE && WaitForSingleObject(g_Store.rootNotice, 0) == WAIT_OBJECT_0 &&
+      !FindNextChangeNotification(g_Store.rootNotice)) {
+    FindCloseChangeNotification(g_Store.rootNotice);
+    g_Store.rootNotice = INVALID_HANDLE_VALUE;
+  }
+  if (!g_Store.folders) {
+    g_Store.folders = (StoreFolder *)HeapAlloc(GetProcessHeap(), 0, kMaxStoreFolders * sizeof(StoreFolder));
+    g_Store.paths = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, kStorePathChars * sizeof(WCHAR));
+  }
+  StoreWalk walk = {};
+  walk.cardCount = ReadCardNames(walk.cardList, walk.cards);
+  walk.folders = g_Store.folders && g_Store.paths ? g_Store.folders : NULL;
+  walk.paths = g_Store.paths;
+  g_Store.used = FilesBytes(root, NULL, &walk);
+  g_Store.folderCount = walk.folderCount;
+  // Without every folder noted the next call walks again.
+  g_Store.known = walk.folders && !walk.unsure;
+  return g_Store.used;
+}
+
+}  // namespace
+
 BOOL GetStoreInformation(LPSTORE_INFORMATION info) {
   if (!info) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -369,9 +478,9 @@ BOOL GetStoreInformation(LPSTORE_INFORMATION info) {
   if (!WmDevicePath(L"\\", root, MAX_PATH)) return FALSE;
   int rootLength = lstrlenW(root);
   if (rootLength && root[rootLength - 1] == L'\\') root[--rootLength] = 0;
-  StoreWalk walk = {};
-  walk.cardCount = ReadCardNames(walk.cardList, walk.cards);
-  ULONGLONG used = FilesBytes(root, NULL, &walk);
+  AcquireSRWLockExclusive(&g_Store.lock);
+  ULONGLONG used = StoreBytesUsed(root);
+  ReleaseSRWLockExclusive(&g_Store.lock);
   ULONGLONG size = (ULONGLONG)storeMb << 20;
   info->dwStoreSize = (DWORD)size;
   info->dwFreeSize = used < size ? (DWORD)(size - used) : 0;

@@ -125,7 +125,10 @@ typedef struct STORE_INFORMATION {
 
 // The device's object store in bytes: its size is the device profile's (64 MB when unset); in use are
 // the files of the device's own folders, storage cards and the emulator's system folders (the
-// handheld's ROM) left out. The one store figure of the layer.
+// handheld's ROM) left out. The one store figure of the layer. The files are walked once and again only
+// after a folder of the store gained, lost or renamed an entry or a file of the root changed, so a call
+// costs a look at each folder's time; a file rewritten in place below the root shows at the next such
+// change.
 BOOL GetStoreInformation(LPSTORE_INFORMATION info);
 
 // ---- Tap-and-hold ----------------------------------------------------------------------------------

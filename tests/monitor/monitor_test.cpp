@@ -122,11 +122,11 @@ TEST_F(MonitorTest, KeepsStoredLevelsOnEveryThreadAndLetsGoOfNormal) {
   EXPECT_EQ(1, CountFrom(log, 0, L"\tNo change required."));
   EXPECT_EQ(0, CountFrom(log, 0, L"CHANGE"));
 
-  // Someone else moves the program's threads, and a second copy of it starts at normal: the next cycle
-  // sets both, every thread, once.
+  // Someone else moves the program's threads, and a second copy of it starts at normal: the cycle its
+  // window sets off and the refresh between them set both, every thread, once.
   ASSERT_EQ(1, SetProcessPriority(program.id, 4));
-  ASSERT_TRUE(StartHelper(&second, exe, L"window Second threads 2"));
   size_t mark = log.size();
+  ASSERT_TRUE(StartHelper(&second, exe, L"window Second threads 2"));
   Refresh(monitor);
   EXPECT_TRUE(AllAt(program.id, 2));
   EXPECT_TRUE(AllAt(second.id, 2));
@@ -173,6 +173,28 @@ TEST_F(MonitorTest, KeepsStoredLevelsOnEveryThreadAndLetsGoOfNormal) {
   log = ReadLogLines(kLog);
   EXPECT_EQ(0, CountFrom(log, mark, name));
   EXPECT_EQ(1, CountFrom(log, mark, L"\tGetProcessList::Settings.db read data [0 tasks]."));
+}
+
+// A database program started after the monitor gets its level when its window shows, not at the cycle
+// 20 seconds after the monitor's start: the CHANGE line follows the monitor's note of the window.
+TEST_F(MonitorTest, SetsAProgramStartedLaterWhenItsWindowShows) {
+  std::wstring name = UniqueName(L"late", L".exe");
+  std::wstring exe = HelperCopy(name);
+  ClearTaskList(&g_TaskList);
+  ASSERT_EQ(1, AddTaskEntry(&g_TaskList, 1, 1, 1, 1, 0, 0, exe.c_str(), name.c_str(), L"Late", 5, 1));
+  ASSERT_EQ(1, SaveSettings());
+  HWND monitor = StartMonitor();
+  ASSERT_NE(nullptr, monitor);
+  Program program;
+  ASSERT_TRUE(StartHelper(&program, exe, L"window Late threads 3"));
+  EXPECT_TRUE(WaitUntil([&] { return AllAt(program.id, 5); }, 15000));
+  std::vector<std::wstring> log = ReadLogLines(kLog);
+  size_t shown = 0;
+  while (shown < log.size() && log[shown].find(L"of a database program shown.") == std::wstring::npos) shown++;
+  ASSERT_LT(shown, log.size());
+  EXPECT_EQ(0, CountFrom(log, 0, L"CHANGE") - CountFrom(log, shown, L"CHANGE"));
+  EXPECT_EQ(1, CountFrom(log, shown, L"\tGetProcessList:: CHANGE: set priority " + name.substr(0, 20) + L" 5"));
+  EXPECT_EQ((DWORD)STILL_ACTIVE, monitor_.Wait(0));
 }
 
 // What the monitor must survive: a second start, a database that disappears, a database program that

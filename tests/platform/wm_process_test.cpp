@@ -179,6 +179,33 @@ TEST(ProcessMemoryUse, HeapUseGrowsWithAllocationsAndTheStoreIsTheDevices) {
   EXPECT_NE(total.QuadPart, store.dwStoreSize);
 }
 
+ULONGLONG StoreUsedBytes() {
+  STORE_INFORMATION store = {};
+  EXPECT_TRUE(GetStoreInformation(&store));
+  return store.dwStoreSize - store.dwFreeSize;
+}
+
+TEST(StoreUse, FollowsAFileInANewFolderToTheByteAndLeavesItsFoldersRemovable) {
+  ULONGLONG before = StoreUsedBytes();
+  ASSERT_EQ(before, StoreUsedBytes());
+  // A folder two levels below one the store has seen, made after the store was measured.
+  std::wstring outer = MakeTempFolder(L"storeuse");
+  std::wstring inner = outer + L"\\inner";
+  ASSERT_TRUE(CreateDirectoryW(inner.c_str(), NULL));
+  std::string block(12345, 'x');
+  std::wstring file = inner + L"\\odd.bin";
+  ASSERT_TRUE(WriteFileBytes(file, block.data(), block.size()));
+  // The figure follows the folders' write times; how soon is the bench's business.
+  EXPECT_TRUE(WaitUntil([&] { return StoreUsedBytes() != before; }, 10000));
+  EXPECT_EQ(before + block.size(), StoreUsedBytes());
+  // Gone with its folder and the folder above: the store holds no folder of the device open.
+  ASSERT_TRUE(DeleteFileW(file.c_str()));
+  EXPECT_TRUE(RemoveDirectoryW(inner.c_str())) << GetLastError();
+  EXPECT_TRUE(RemoveDirectoryW(outer.c_str())) << GetLastError();
+  EXPECT_TRUE(WaitUntil([&] { return StoreUsedBytes() == before; }, 10000));
+  EXPECT_EQ(before, StoreUsedBytes());
+}
+
 TEST(TopLevelWalk, VisitsEveryTopLevelWindowInZOrder) {
   HWND first = MakeWindow(L"first", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   HWND hidden = MakeWindow(L"hidden", WS_OVERLAPPEDWINDOW);
