@@ -1,5 +1,6 @@
 // Start-up and the two windows of the battery meter.
 #include "gaugelet.h"
+#include "programstatics.h"
 #include "gradient.h"
 #include "resource.h"
 #include "debuglog.h"
@@ -110,6 +111,10 @@ int GaugeletMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
 
   if (FindWindowW(GAUGELET_TOPLVL_CLASS, GAUGELET_TOPLVL_TITLE)) {
     WriteDebugLog(LOG_GAUGELET, L"Duplicate instance: GL top lvl window found!");
+    return 0;
+  }
+  if (!TakeInstanceName(L"VantoraSuite.GaugeletApp", 3000)) {
+    WriteDebugLog(LOG_GAUGELET, L"Duplicate instance: another copy is starting.");
     return 0;
   }
 

@@ -1,6 +1,7 @@
 // Start-up of the close button program and its hidden main window, by which the main program finds
 // and stops it.
 #include "quitlet.h"
+#include "programstatics.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -60,6 +61,10 @@ int QuitletMain(HINSTANCE instance, int showCommand) {
   WriteDebugLog(LOG_QUITLET, L"Close button start.");
   if (FindWindowW(QUITLET_MAIN_CLASS, QUITLET_MAIN_TITLE)) {
     WriteDebugLog(LOG_QUITLET, L"Duplicate instance: monitor window found!");
+    return 0;
+  }
+  if (!TakeInstanceName(L"VantoraSuite.QuitletApp", 3000)) {
+    WriteDebugLog(LOG_QUITLET, L"Duplicate instance: another copy is starting.");
     return 0;
   }
 

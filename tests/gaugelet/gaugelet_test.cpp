@@ -229,6 +229,20 @@ TEST_F(GaugeletTest, BarShowsTheChargeFollowsTheBatteryIgnoresASecondStartAndGoe
   EXPECT_EQ(1u, CountLines(taskbarLine));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(L"GaugeletApp:WinMain terminate", lines.back());
+
+  // Two starts at the same moment, as the StartUp folder and the main program's start may at boot:
+  // one bar, the other copy ends.
+  Program one, two;
+  ASSERT_TRUE(one.Start(InstalledProgram(L"GaugeletApp.exe")));
+  ASSERT_TRUE(two.Start(InstalledProgram(L"GaugeletApp.exe")));
+  HWND again = WaitForWindow(kTopClass, kTopTitle, 10000);
+  ASSERT_NE(nullptr, again);
+  EXPECT_TRUE(WaitUntil([&] { return one.Wait(0) != (DWORD)STILL_ACTIVE || two.Wait(0) != (DWORD)STILL_ACTIVE; },
+                        10000));
+  EXPECT_EQ(1u, Bars().size());
+  ASSERT_TRUE(WmCloseWindow(again));
+  EXPECT_EQ(0u, one.Wait(10000));
+  EXPECT_EQ(0u, two.Wait(10000));
 }
 
 // Turns the screen back however the test ends.
