@@ -77,6 +77,20 @@ static void MainWindow_OnRefreshTick(HWND hwnd) {
   RedrawMainWindow();
 }
 
+// The first list shows the program itself and the companions the start began: a companion without
+// its window yet is looked for again shortly, for a while, without holding up the window meanwhile.
+static void MainWindow_OnListFiguresDue(HWND hwnd) {
+  static DWORD firstDue;
+  if (!firstDue) firstDue = GetTickCount();
+  KillTimer(hwnd, LIST_FIGURES_TIMER_ID);
+  if (CompanionsStillStarting() && GetTickCount() - firstDue < COMPANION_WINDOW_WAIT_MS) {
+    SetTimer(hwnd, LIST_FIGURES_TIMER_ID, COMPANION_LOOK_AGAIN_MS, NULL);
+    return;
+  }
+  ForgetCompanionsStarting();
+  if (FinishProcessListWindow(true)) RefreshPage(PAGE_TASKS);
+}
+
 static void MainWindow_OnHelp(void) {
   RunProgram(L"iexplore.exe", GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"", L"help.html"));
 }
@@ -139,10 +153,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_TIMER:
       if (wParam == LIST_FIGURES_TIMER_ID) {
-        KillTimer(hwnd, LIST_FIGURES_TIMER_ID);
-        // The first list shows the program itself and the companions the start began.
-        WaitForCompanionsStartedAtStart(COMPANION_WINDOW_WAIT_MS);
-        if (FinishProcessListWindow(true)) RefreshPage(PAGE_TASKS);
+        MainWindow_OnListFiguresDue(hwnd);
         return 0;
       }
       MainWindow_OnRefreshTick(hwnd);

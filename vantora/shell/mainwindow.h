@@ -10,6 +10,7 @@
 #define LIST_FIGURES_TIMER_ID 2
 // How long the first list waits for a companion started at start to show its window.
 #define COMPANION_WINDOW_WAIT_MS 3000
+#define COMPANION_LOOK_AGAIN_MS 50
 
 // Colours shared by the pages and the About overlay.
 #define PAGE_BACKGROUND RGB(201, 199, 199)

@@ -62,15 +62,14 @@ void RefreshPage(int page, bool fromTop) {
     LayoutPage(page, false);
   } else if (UpdatePageItems(page)) {
     LayoutPage(page, false);
+  } else if (RowsFollowItems(page)) {
+    LayoutPage(page, true);
   } else {
-    if (RowsFollowItems(page)) {
-      LayoutPage(page, true);
-    } else {
-      // A page without rows that follow their items is laid out whole; the focus stays where it was.
-      int focus = p->focusedControl;
-      LayoutPage(page, false);
-      if (!IsListPage(page)) p->focusedControl = focus;
-    }
+    // A page whose controls follow the data (the display page's knob and switch) is laid out whole;
+    // on a page of controls the focus stays where it was.
+    int focus = p->focusedControl;
+    LayoutPage(page, false);
+    if (!IsListPage(page)) p->focusedControl = focus;
   }
   RedrawMainWindow();
 }

@@ -19,6 +19,6 @@ void CancelPagePress(void);
 // Makes page the current one, laid out afresh with its first row focused, and redraws the window.
 void OpenPage(int page);
 // The page shows what the data behind it now holds, redrawn whole. fromTop: its rows are set up again
-// from the first (a rebuilt list); otherwise the items' states and the layout follow, the scroll
-// offset and the focus stay.
+// from the first (a rebuilt list); otherwise the items' states and the layout follow, and the scroll
+// offset and the focus stay (a list whose item count changed starts again from its first item).
 void RefreshPage(int page, bool fromTop = false);

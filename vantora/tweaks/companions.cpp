@@ -27,14 +27,16 @@ const Companion kCompanions[] = {
 
 HWND FindCompanion(int which) { return FindWindowW(kCompanions[which].windowClass, kCompanions[which].windowTitle); }
 
-void StartCompanion(int which) {
+// true when the shell took the start (the shortcut is made either way, as the switch says).
+bool StartCompanion(int which) {
   const Companion *c = &kCompanions[which];
   WCHAR command[MAX_PATH];
   if (FAILED(StringCchCopyW(command, ARRAYSIZE(command), CompanionCommand(c->programFile)))) command[0] = 0;
   WriteDebugLog(LOG_GUI, L"Start companion [%s]", command);
-  if (!command[0]) return;
-  RunProgram(command, NULL);
+  if (!command[0]) return false;
+  bool started = RunProgram(command, NULL) != 0;
   SetStartupShortcut(1, command, c->shortcut);
+  return started;
 }
 
 void StopCompanion(int which) {
@@ -109,29 +111,22 @@ static bool g_StartedAtStart[ARRAYSIZE(kCompanions)];
 void CheckCompanionsAtStart(void) {
   // An absent flag counts as off, as the companions page shows it.
   DWORD quitlet = ReadMachineDword(PRODUCT_KEY, kCompanions[QUITLET].flag, 0);
-  if (!FindQuitletWindow() && quitlet) {
-    StartQuitlet();
-    g_StartedAtStart[QUITLET] = true;
-  }
+  if (!FindQuitletWindow() && quitlet) g_StartedAtStart[QUITLET] = StartCompanion(QUITLET);
 
   DWORD gaugelet = ReadMachineDword(PRODUCT_KEY, kCompanions[GAUGELET].flag, 0) ? 1 : 0;
   WriteMachineSetting(PRODUCT_KEY, kCompanions[GAUGELET].flag, REG_DWORD, &gaugelet, sizeof(gaugelet));
-  if (!FindGaugeletWindow() && gaugelet) {
-    StartGaugelet();
-    g_StartedAtStart[GAUGELET] = true;
-  }
+  if (!FindGaugeletWindow() && gaugelet) g_StartedAtStart[GAUGELET] = StartCompanion(GAUGELET);
 }
 
-int WaitForCompanionsStartedAtStart(DWORD timeoutMs) {
-  DWORD start = GetTickCount();
+int CompanionsStillStarting(void) {
   int missing = 0;
-  for (;;) {
-    missing = 0;
-    for (int which = 0; which < (int)ARRAYSIZE(kCompanions); which++)
-      if (g_StartedAtStart[which] && !FindCompanion(which)) missing++;
-    if (!missing || GetTickCount() - start >= timeoutMs) break;
-    Sleep(20);
+  for (int which = 0; which < (int)ARRAYSIZE(kCompanions); which++) {
+    if (g_StartedAtStart[which] && FindCompanion(which)) g_StartedAtStart[which] = false;
+    missing += g_StartedAtStart[which];
   }
-  for (bool &started : g_StartedAtStart) started = false;
   return missing;
+}
+
+void ForgetCompanionsStarting(void) {
+  for (bool &started : g_StartedAtStart) started = false;
 }

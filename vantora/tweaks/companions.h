@@ -32,9 +32,10 @@ void StartBenchmark(int mode);
 // Run once at start: starts an enabled close button or battery meter that is not running, and writes
 // the battery meter's flag as the companions page shows it (absent: off).
 void CheckCompanionsAtStart(void);
-// Waits (at most timeoutMs) until the companions CheckCompanionsAtStart started have their windows, so
-// that the first task list shows them; once only. The number still without a window.
-int WaitForCompanionsStartedAtStart(DWORD timeoutMs);
+// The companions CheckCompanionsAtStart started that have no window yet (the first task list waits
+// for them); never waits itself. ForgetCompanionsStarting stops the waiting for good.
+int CompanionsStillStarting(void);
+void ForgetCompanionsStarting(void);
 
 // The quoted start command of a companion program file in the installation folder ("" when the
 // installation folder is unknown). Points to one buffer that the next call overwrites.
