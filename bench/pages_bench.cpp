@@ -162,20 +162,37 @@ double PressAndLetGo(const Bench *bench, const PageControl *control) {
     }
     if (now - t0 > 3000) break;
   }
-  // Let go in the taskbar's corner, on no part of the page.
-  Stylus(g_Main.screenWidth - 2, bench->bar + 2, MOUSEEVENTF_LEFTUP);
+  // Let go on the taskbar, above the page: on no part of it (a row as wide as the page reaches its
+  // right edge).
+  Stylus(g_Main.screenWidth - 2, bench->bar / 2, MOUSEEVENTF_LEFTUP);
   return shown;
 }
 
 // kRounds times: the menu's row opens the page (tap to repainted page), a part of the page held down
 // (tap to pressed look), the menu's own row held down, and the left soft key back to the menu.
+// The menu's scroll button taps it, each followed by its repaint.
+void ScrollMenu(const Bench *bench, bool down, int taps) {
+  const PageModel *menu = &g_Pages[PAGE_MENU];
+  POINT at = Middle(bench, &menu->controls[menu->firstRowFixed + (down ? 2 : 1)]);
+  for (int i = 0; i < taps; i++) {
+    Stylus(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
+    Stylus(at.x, at.y, MOUSEEVENTF_LEFTUP);
+    Sleep(150);
+  }
+}
+
 void MeasurePage(const Bench *bench, int page, std::vector<double> *opened, std::vector<double> *pressed,
                  std::vector<double> *menuPressed) {
   const PageModel *menu = &g_Pages[PAGE_MENU];
-  const PageControl *row = &menu->controls[FirstRowControl(menu) + page - 1];
+  // A page whose row is below the menu's visible rows is reached as a user reaches it: the menu
+  // scrolled to its end first (more taps than needed only beep).
+  int item = page - 1, scrolled = 0;
+  if (item >= menu->visibleRows) scrolled = menu->itemCount - menu->visibleRows;
+  const PageControl *row = &menu->controls[FirstRowControl(menu) + item - scrolled];
   POINT at = Middle(bench, row);
   int okX = g_Main.screenWidth / 4, okY = g_Main.screenHeight - bench->bar / 2;
   for (int round = 0; round < kRounds; round++) {
+    ScrollMenu(bench, true, scrolled);
     double down = PressAndLetGo(bench, row);
     if (down >= 0) menuPressed->push_back(down);
     Sleep(150);
@@ -195,6 +212,7 @@ void MeasurePage(const Bench *bench, int page, std::vector<double> *opened, std:
     SetForegroundWindow(bench->hwnd);
     Sleep(200);
   }
+  ScrollMenu(bench, false, scrolled);
 }
 
 void StoreFilePath(int i, WCHAR *path) {

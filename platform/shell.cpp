@@ -171,11 +171,14 @@ const LPCWSTR kRomFolders[] = {L"windows\\system32", L"windows\\syswow64", L"win
                                L"windows\\globalization", L"windows\\resources", L"windows\\twain_32",
                                L"windows\\twain_64", L"windows\\Microsoft.NET"};
 
-// A folder's last-write time moves whenever a file or folder in it is made, removed or renamed: the
-// store notes it for every folder it walked and walks again when one has moved. A change notice would
-// hold the folder open, and a folder held open by a program cannot be removed, nor its parent; only
-// the root, which stays, has one (for its files written in place). More folders than this are walked
-// at every call instead.
+// Two watches tell the store that it must be walked again. The root holds the one change notice
+// (a folder held open by a program cannot be removed, nor its parent; the root stays), over its whole
+// tree: the device's desktop watches a subfolder for it once the folder is opened below a watched
+// one, which the walk does right after the notice is armed, so a file written in place anywhere
+// fires it. A folder's last-write time moves whenever a file or folder in it is made, removed or
+// renamed: the store notes it for every folder it walked and walks again when one has moved, which
+// covers a folder the desktop already watched for another program before this one looked. More
+// folders than this are walked at every call instead.
 const int kMaxStoreFolders = 4096;
 const int kStorePathChars = 512 * 1024;
 
@@ -410,7 +413,7 @@ namespace {
 struct StoreUse {
   SRWLOCK lock;
   WCHAR root[MAX_PATH];
-  HANDLE rootNotice;  // the root's own files: made, removed, renamed or written
+  HANDLE rootNotice;  // any file of the device's tree: made, removed, renamed or written
   StoreFolder *folders;
   WCHAR *paths;
   int folderCount;
@@ -438,9 +441,10 @@ ULONGLONG StoreBytesUsed(const WCHAR *root) {
     // "C:" alone would name the drive's current folder.
     WCHAR folder[MAX_PATH];
     StringCchPrintfW(folder, MAX_PATH, L"%s\\", root);
-    g_Store.rootNotice = FindFirstChangeNotificationW(folder, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME |
-                                                                         FILE_NOTIFY_CHANGE_SIZE |
-                                                                         FILE_NOTIFY_CHANGE_LAST_WRITE);
+    g_Store.rootNotice = FindFirstChangeNotificationW(
+        folder, TRUE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+            FILE_NOTIFY_CHANGE_LAST_WRITE);
     g_Store.known = false;
   }
   if (g_Store.known && !StoreChanged()) return g_Store.used;

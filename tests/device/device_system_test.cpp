@@ -109,6 +109,12 @@ DWORD ProfileMb(const wchar_t *name, DWORD unset) {
   return value;
 }
 
+ULONGLONG StoreUsedBytes() {
+  STORE_INFORMATION store = {};
+  EXPECT_TRUE(GetStoreInformation(&store));
+  return store.dwStoreSize - store.dwFreeSize;
+}
+
 double StoreUsedMb() {
   STORE_INFORMATION store = {};
   EXPECT_TRUE(GetStoreInformation(&store));
@@ -116,6 +122,9 @@ double StoreUsedMb() {
 }
 
 TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
+  std::wstring old = MakeTempFolder(L"store-old") + L"\\old.bin";
+  ASSERT_TRUE(WriteFileBytes(old, std::string(100, 'o').data(), 100));
+  StoreUsedBytes();
   // Program memory: the profile's RAM, a system share and what the device's programs take.
   MEMORYSTATUS status = {};
   WmGlobalMemoryStatus(&status);
@@ -152,6 +161,19 @@ TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
   ASSERT_TRUE(WriteFileBytes(file, block.data(), block.size()));
   EXPECT_NEAR(StoreUsedMb() - stored, 3.0, 0.01);
   RemoveFile(file);
+  EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
+  // A file written in place, in a folder that has not changed since the store first looked at it
+  // (made before the memory figures above): the figure follows it.
+  ULONGLONG withOld = StoreUsedBytes();
+  HANDLE open = CreateFileW(old.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, open);
+  LARGE_INTEGER end = {};
+  end.QuadPart = (1 << 20) + 17;
+  EXPECT_TRUE(SetFilePointerEx(open, end, NULL, FILE_BEGIN) && SetEndOfFile(open));
+  CloseHandle(open);
+  // (Within the 10 KB that the device's own programs may write meanwhile, as above.)
+  EXPECT_NEAR((double)(withOld + end.QuadPart - 100), (double)StoreUsedBytes(), 10240.0);
+  RemoveFile(old);
   EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
   EXPECT_FALSE(GetStoreInformation(NULL));
   // A card's files are the card's (on a device whose profile has one).

@@ -135,6 +135,40 @@ TEST_F(DrawTest, ShippedSkinDrawsAtItsLayoutSize) {
   for (int x = 0; x < 240; x += 7) EXPECT_NE(kMagenta, canvas.At(x, 40)) << x;
 }
 
+// Every shipped picture, keyed or smoothed to its place, at its layout size and at the other screen
+// size's, drawn the first time and again from what the skin keeps: pixel for pixel what a keyed copy
+// or a smoothed stretch of the file's picture gives.
+TEST_F(DrawTest, ShippedPicturesDrawTheSameEveryTime) {
+  LoadSkinImages();
+  for (int image = 0; image < SKIN_IMAGE_COUNT; image++) {
+    const BITMAP &info = g_Skin[image].info;
+    ASSERT_NE(nullptr, g_Skin[image].bitmap) << image;
+    for (int half = 0; half < 2; half++) {
+      int w = half ? info.bmWidth / 2 : SkinW(image) + 3, h = half ? info.bmHeight / 2 : SkinH(image) + 1;
+      for (int keyed = 0; keyed < 2; keyed++) {
+        Canvas want(w, h, kGrey), first(w, h, kGrey), again(w, h, kGrey);
+        HDC src = CreateCompatibleDC(want.dc());
+        HGDIOBJ old = SelectObject(src, g_Skin[image].bitmap);
+        if (keyed) {
+          TransparentImage(want.dc(), 0, 0, w, h, src, 0, 0, info.bmWidth, info.bmHeight, SKIN_KEY_COLOUR);
+        } else {
+          SetStretchBltMode(want.dc(), HALFTONE);
+          SetBrushOrgEx(want.dc(), 0, 0, NULL);
+          StretchBlt(want.dc(), 0, 0, w, h, src, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        }
+        SelectObject(src, old);
+        DeleteDC(src);
+        DrawSkinImageNumber(first.dc(), image, 0, 0, w, h, keyed, true);
+        DrawSkinImageNumber(again.dc(), image, 0, 0, w, h, keyed, true);
+        int differ = 0;
+        for (int y = 0; y < h; y++)
+          for (int x = 0; x < w; x++) differ += (first.At(x, y) != want.At(x, y)) + (again.At(x, y) != want.At(x, y));
+        EXPECT_EQ(0, differ) << SkinImageFile(image) << " at " << w << " x " << h << (keyed ? ", keyed" : "");
+      }
+    }
+  }
+}
+
 // Bounding box of the pixels of one colour family (mostly blue).
 RECT InkBox(const Canvas &c, int w, int h, int *count) {
   RECT box = {w, h, -1, -1};

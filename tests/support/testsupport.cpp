@@ -164,7 +164,13 @@ bool Program::Start(const std::wstring &exe, const std::wstring &args) {
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) return false;
+  if (!CreateProcessW(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+    DWORD error = GetLastError();
+    fprintf(stderr, "starting %ls failed: error %lu, %s\n", exe.c_str(), (unsigned long)error,
+                 GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES ? "no such file" : "the file is there");
+    SetLastError(error);
+    return false;
+  }
   CloseHandle(pi.hThread);
   process = pi.hProcess;
   id = pi.dwProcessId;
