@@ -172,13 +172,15 @@ const LPCWSTR kRomFolders[] = {L"windows\\system32", L"windows\\syswow64", L"win
                                L"windows\\twain_64", L"windows\\Microsoft.NET"};
 
 // Two watches tell the store that it must be walked again. The root holds the one change notice
-// (a folder held open by a program cannot be removed, nor its parent; the root stays), over its whole
-// tree: the device's desktop watches a subfolder for it once the folder is opened below a watched
-// one, which the walk does right after the notice is armed, so a file written in place anywhere
-// fires it. A folder's last-write time moves whenever a file or folder in it is made, removed or
-// renamed: the store notes it for every folder it walked and walks again when one has moved, which
-// covers a folder the desktop already watched for another program before this one looked. More
-// folders than this are walked at every call instead.
+// (a folder held open by a program cannot be removed, nor its parent; the root stays), over its
+// whole tree: the device's desktop watches a subfolder for it once the folder is opened below a
+// watched one, which the walk does right after the notice is armed, so a file written in place
+// fires it. The root's files always do; now and then the desktop leaves a subfolder unwatched (most
+// likely one made where another was just removed, which it takes for the old one), and a file
+// written in place there counts at that folder's next change. A folder's last-write time moves
+// whenever a file or folder in it is made, removed or renamed: the store notes it for every folder
+// it walked and walks again when one has moved, which covers names in a folder the notice missed.
+// More folders than this are walked at every call instead.
 const int kMaxStoreFolders = 4096;
 const int kStorePathChars = 512 * 1024;
 

@@ -122,7 +122,7 @@ double StoreUsedMb() {
 }
 
 TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
-  std::wstring old = MakeTempFolder(L"store-old") + L"\\old.bin";
+  std::wstring old = L"C:\\vt-" + std::to_wstring(GetCurrentProcessId()) + L"-old.bin";
   ASSERT_TRUE(WriteFileBytes(old, std::string(100, 'o').data(), 100));
   StoreUsedBytes();
   // Program memory: the profile's RAM, a system share and what the device's programs take.
@@ -162,8 +162,8 @@ TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
   EXPECT_NEAR(StoreUsedMb() - stored, 3.0, 0.01);
   RemoveFile(file);
   EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
-  // A file written in place, in a folder that has not changed since the store first looked at it
-  // (made before the memory figures above): the figure follows it.
+  // A file of the root written in place, well after the store first looked at the root (the file
+  // was made before the memory figures above): the figure follows it.
   ULONGLONG withOld = StoreUsedBytes();
   HANDLE open = CreateFileW(old.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
   ASSERT_NE(INVALID_HANDLE_VALUE, open);
