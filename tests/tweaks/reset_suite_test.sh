@@ -12,7 +12,12 @@ work=$build/resetsuitetest
 helper() { in_dev 'C:\tweakhelper.exe' "$@"; }
 has_window() { in_dev 'C:\windows\devtool.exe' find-window "$@" > /dev/null; }
 no_window() { ! has_window "$@"; }
-copies() { grep -c '^process' <(helper levels "$1"); }
+# The count of running copies; a listing that failed says so instead of reading as none.
+copies() {
+  local out
+  out=$(helper levels "$1" 2>&1) || { echo "no listing (exit $?): $out"; return; }
+  grep -c '^process' <<< "$out"
+}
 kept_at_1() { helper levels $kept | grep -Eqx 'process( 1)+'; }
 # The kept program's name fills a record's name field to the last character (no terminator stored).
 kept=keeplevelhelper1.exe
@@ -92,7 +97,9 @@ checks_after_boot() {
   # The kept program, started anew at normal, is put back to its stored level by the monitor's cycle.
   in_dev "C:\\$kept" window "Kept level" threads 3 > /dev/null &
   wait_for 20 has_window TaskHelper "Kept level" || fail "$what: the kept program did not start"
-  [ "$(copies $kept)" = 1 ] || fail "$what: kept program copies: $(helper levels $kept)"
+  local count
+  count=$(copies $kept)
+  [ "$count" = 1 ] || fail "$what: kept program copies: $count (a moment later: $(helper levels $kept))"
   # Up to a monitor cycle (20 s) and the start of the program: a generous limit.
   wait_for 90 kept_at_1 ||
     fail "$what: the monitor did not restore the level: $(helper levels $kept); $(cat "$c/VT.mon.txt")"

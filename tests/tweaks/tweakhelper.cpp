@@ -148,7 +148,10 @@ static int Change(void) {
 static int Levels(LPCWSTR name) {
   HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (processes == INVALID_HANDLE_VALUE || threads == INVALID_HANDLE_VALUE) return 1;
+  if (processes == INVALID_HANDLE_VALUE || threads == INVALID_HANDLE_VALUE) {
+    printf("snapshot failed: error %lu\n", (unsigned long)GetLastError());
+    return 1;
+  }
   PROCESSENTRY32W process = {};
   process.dwSize = sizeof(process);
   for (BOOL more = WmProcess32First(processes, &process); more; more = WmProcess32Next(processes, &process)) {
