@@ -1,6 +1,7 @@
 #include "benchsupport.h"
 #include <tlhelp32.h>
 #include "wm_process.h"
+#include <strsafe.h>
 #include <algorithm>
 
 namespace {
@@ -48,6 +49,25 @@ ULONGLONG ProcessCpu(DWORD processId) {
 }
 
 double ProcessCpuMs(DWORD processId) { return ProcessCpu(processId) / 10000.0; }
+
+double ProcessShare(DWORD processId, DWORD ms, double *usedMs, double *elapsedMs) {
+  ULONGLONG before = ProcessCpu(processId);
+  double t0 = Now();
+  Sleep(ms);
+  double used = (ProcessCpu(processId) - before) / 10000.0, elapsed = Now() - t0;
+  if (usedMs) *usedMs = used;
+  if (elapsedMs) *elapsedMs = elapsed;
+  return used * 100.0 / elapsed;
+}
+
+bool BuildTreeFile(LPCWSTR relative, WCHAR path[MAX_PATH]) {
+  WCHAR self[MAX_PATH];
+  if (!GetModuleFileNameW(NULL, self, MAX_PATH)) return false;
+  WCHAR *slash = wcsrchr(self, L'\\');
+  if (!slash) return false;
+  slash[1] = 0;
+  return SUCCEEDED(StringCchPrintfW(path, MAX_PATH, L"%s..\\%s", self, relative));
+}
 
 void ListingFloor(void) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

@@ -62,15 +62,10 @@ int wmain(int argc, wchar_t **argv) {
     if (top) {
       // Start-up is not idling.
       Sleep(kSettleMs);
-      ULONGLONG before = ProcessCpu(pi.dwProcessId);
-      DWORD start = GetTickCount();
-      Sleep(kMeasureMs);
-      ULONGLONG used = ProcessCpu(pi.dwProcessId) - before;
-      DWORD elapsed = GetTickCount() - start;
-      double share = used / 10000.0 / elapsed * 100.0;
+      double used = 0, elapsed = 0, share = ProcessShare(pi.dwProcessId, kMeasureMs, &used, &elapsed);
       printf("GaugeletApp idle over %.1f s with a battery that does not change: %.1f ms of processor time, "
              "%.3f %% of one processor (target under 0.1 %%, ratio to target %.2f)\n",
-             elapsed / 1000.0, used / 10000.0, share, share / 0.1);
+             elapsed / 1000.0, used, share, share / 0.1);
       PostMessageW(top, WM_CLOSE, 0, 0);
       rc = 0;
     } else {

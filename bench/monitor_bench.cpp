@@ -49,14 +49,9 @@ bool AllAt(DWORD processId, int level) {
 }  // namespace
 
 int main() {
-  WCHAR folder[MAX_PATH], helper[MAX_PATH], monitor[MAX_PATH], temp[MAX_PATH], copy[MAX_PATH], late[MAX_PATH],
-      database[MAX_PATH];
-  GetModuleFileNameW(NULL, folder, MAX_PATH);
-  WCHAR *slash = wcsrchr(folder, L'\\');
-  if (!slash) return 2;
-  slash[1] = 0;
-  wsprintfW(helper, L"%s..\\tests\\helpers\\taskhelper.exe", folder);
-  wsprintfW(monitor, L"%s..\\bin\\VTMonitor.exe", folder);
+  WCHAR helper[MAX_PATH], monitor[MAX_PATH], temp[MAX_PATH], copy[MAX_PATH], late[MAX_PATH], database[MAX_PATH];
+  if (!BuildTreeFile(L"tests\\helpers\\taskhelper.exe", helper) || !BuildTreeFile(L"bin\\VTMonitor.exe", monitor))
+    return 2;
   if (FindWindowW(L"VTMONITOR", L"VTMonitor")) {
     printf("monitor bench: a monitor is already running\n");
     return 2;
@@ -120,13 +115,9 @@ int main() {
     printf("start to level  %8.1f ms  ratio to %.0f ms %5.2f  (target < 1.00; %d missed)\n", Median(times), kTargetMs,
            Median(times) / kTargetMs, missed);
     fflush(stdout);
-    ULONGLONG before = ProcessCpu(mon.dwProcessId);
-    double t0 = Now();
-    Sleep(60000);
-    ULONGLONG after = ProcessCpu(mon.dwProcessId);
-    double elapsed = Now() - t0;
+    double elapsed = 0, share = ProcessShare(mon.dwProcessId, 60000, NULL, &elapsed);
     printf("monitor CPU over %.0f s (its cycles included): %6.3f %% of one processor  (target < 0.1)\n",
-           elapsed / 1000.0, (after - before) / 10000.0 * 100.0 / elapsed);
+           elapsed / 1000.0, share);
     fflush(stdout);
   }
   if (hwnd) PostMessageW(hwnd, WM_CLOSE, 0, 0);

@@ -265,13 +265,8 @@ void RemoveStoreFiles(int count) {
 }  // namespace
 
 int main() {
-  WCHAR folder[MAX_PATH], helper[MAX_PATH], vantora[MAX_PATH];
-  GetModuleFileNameW(NULL, folder, MAX_PATH);
-  WCHAR *slash = wcsrchr(folder, L'\\');
-  if (!slash) return 2;
-  slash[1] = 0;
-  wsprintfW(helper, L"%s..\\tests\\helpers\\taskhelper.exe", folder);
-  wsprintfW(vantora, L"%s..\\bin\\Vantora.exe", folder);
+  WCHAR helper[MAX_PATH], vantora[MAX_PATH];
+  if (!BuildTreeFile(L"tests\\helpers\\taskhelper.exe", helper) || !BuildTreeFile(L"bin\\Vantora.exe", vantora)) return 2;
   if (GetFileAttributesW(helper) == INVALID_FILE_ATTRIBUTES || GetFileAttributesW(vantora) == INVALID_FILE_ATTRIBUTES) {
     printf("pages bench: build taskhelper and Vantora first\n");
     return 2;

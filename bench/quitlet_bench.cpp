@@ -59,11 +59,8 @@ HWND WaitButton(DWORD ms) {
 }  // namespace
 
 int wmain(int argc, wchar_t **argv) {
-  WCHAR self[MAX_PATH], folder[MAX_PATH], helper[MAX_PATH];
-  GetModuleFileNameW(NULL, self, MAX_PATH);
-  lstrcpyW(folder, self);
-  *wcsrchr(folder, L'\\') = 0;
-  wsprintfW(helper, L"%s\\..\\tests\\helpers\\windowhelper.exe", folder);
+  WCHAR helper[MAX_PATH];
+  if (!BuildTreeFile(L"tests\\helpers\\windowhelper.exe", helper)) return 1;
   const WCHAR *quitlet = L"C:\\Program Files\\Vantora\\QuitletApp.exe";
   if (FindWindowW(L"QUITLETAPP", L"QuitletApp")) {
     printf("a QuitletApp is running already: stop it first\n");

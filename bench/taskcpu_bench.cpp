@@ -145,10 +145,7 @@ int main() {
   WriteMachineSetting(PRODUCT_KEY, L"EnableDebug", REG_DWORD, &off, sizeof(off));
 
   WCHAR helper[MAX_PATH], vantora[MAX_PATH], monitor[MAX_PATH];
-  GetModuleFileNameW(NULL, helper, MAX_PATH);
-  WCHAR *slash = wcsrchr(helper, L'\\');
-  if (!slash) return 2;
-  lstrcpyW(slash + 1, L"..\\tests\\helpers\\taskhelper.exe");
+  if (!BuildTreeFile(L"tests\\helpers\\taskhelper.exe", helper)) return 2;
   lstrcpyW(vantora, GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"", L"Vantora.exe"));
   lstrcpyW(monitor, GetInstallFilePath(&g_Paths, PRODUCT_KEY, L"", L"VTMonitor.exe"));
   if (GetFileAttributesW(helper) == INVALID_FILE_ATTRIBUTES || GetFileAttributesW(vantora) == INVALID_FILE_ATTRIBUTES) {
@@ -239,13 +236,8 @@ int main() {
     PROCESS_INFORMATION pi;
     if (Launch(monitor, &pi)) {
       Sleep(2000);
-      ULONGLONG before = ProcessCpu(pi.dwProcessId);
-      double t0 = Now();
-      Sleep(15000);
-      ULONGLONG after = ProcessCpu(pi.dwProcessId);
-      double elapsed = Now() - t0;
-      printf("monitor idle CPU: %6.3f %% of one processor over %.0f s  (target < 0.1)\n",
-             (after - before) / 10000.0 * 100.0 / elapsed, elapsed / 1000.0);
+      double elapsed = 0, share = ProcessShare(pi.dwProcessId, 15000, NULL, &elapsed);
+      printf("monitor idle CPU: %6.3f %% of one processor over %.0f s  (target < 0.1)\n", share, elapsed / 1000.0);
       HWND hwnd = FindWindowW(L"VTMONITOR", L"VTMonitor");
       if (hwnd) PostMessageW(hwnd, WM_CLOSE, 0, 0);
       if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) StopProcess(&pi);

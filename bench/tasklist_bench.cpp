@@ -59,10 +59,7 @@ bool StartHelper(const WCHAR *exe, int index, std::vector<Helper> *helpers) {
 
 int main() {
   WCHAR exe[MAX_PATH];
-  GetModuleFileNameW(NULL, exe, MAX_PATH);
-  WCHAR *slash = wcsrchr(exe, L'\\');
-  if (!slash) return 2;
-  lstrcpyW(slash + 1, L"..\\tests\\helpers\\taskhelper.exe");
+  if (!BuildTreeFile(L"tests\\helpers\\taskhelper.exe", exe)) return 2;
   if (GetFileAttributesW(exe) == INVALID_FILE_ATTRIBUTES) {
     printf("tasklist bench: helper program missing (build taskhelper)\n");
     return 2;

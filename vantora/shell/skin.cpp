@@ -174,9 +174,8 @@ static const SizedPicture *SizedPictureOf(HDC dc, HDC src, int image, bool keyed
   return MakeSizedPicture(dc, src, slot) ? slot : NULL;
 }
 
-static void DrawSized(HDC dc, int x, int y, const SizedPicture *k) {
-  HDC mem = CreateCompatibleDC(dc);
-  if (!mem) return;
+// Through mem, the memory DC the caller already has: its own picture is selected again afterwards.
+static void DrawSized(HDC dc, HDC mem, int x, int y, const SizedPicture *k) {
   HGDIOBJ old;
   if (k->keyed) {
     COLORREF back = SetBkColor(dc, RGB(255, 255, 255)), text = SetTextColor(dc, RGB(0, 0, 0));
@@ -191,7 +190,6 @@ static void DrawSized(HDC dc, int x, int y, const SizedPicture *k) {
     BitBlt(dc, x, y, k->w, k->h, mem, 0, 0, SRCCOPY);
   }
   SelectObject(mem, old);
-  DeleteDC(mem);
 }
 
 static void CopySkinBitmap(HDC dc, int image, int x, int y, int w, int h, bool transparent, bool stretch,
@@ -205,7 +203,7 @@ static void CopySkinBitmap(HDC dc, int image, int x, int y, int w, int h, bool t
   const SizedPicture *sized =
       transparent || resized ? SizedPictureOf(dc, mem, image, transparent, w, h, srcX, srcY, srcW, srcH) : NULL;
   if (sized) {
-    DrawSized(dc, x, y, sized);
+    DrawSized(dc, mem, x, y, sized);
   } else if (transparent) {
     TransparentImage(dc, x, y, w, h, mem, srcX, srcY, srcW, srcH, SKIN_KEY_COLOUR);
   } else if (stretch) {
