@@ -42,12 +42,13 @@ BOOL WmProcess32Next(HANDLE snapshot, PROCESSENTRY32W *entry) {
 int WmListProcesses(WmProcessEntry *processes, int capacity) {
   if (!processes || capacity < 0) return -1;
   int count = 0;
-  auto add = [&](DWORD processId, DWORD threads, LPCWSTR exeName) {
+  auto add = [&](DWORD processId, DWORD threads, ULONGLONG startTime, LPCWSTR exeName) {
     if (!processId || WmIsInfrastructureProcess(exeName)) return true;
     if (count >= capacity) return false;
     WmProcessEntry *entry = &processes[count++];
     entry->processId = processId;
     entry->threadCount = threads;
+    entry->startTime = startTime;
     StringCchCopyW(entry->exeName, MAX_PATH, exeName);
     return true;
   };
@@ -58,7 +59,8 @@ int WmListProcesses(WmProcessEntry *processes, int capacity) {
         if (chars >= MAX_PATH) chars = MAX_PATH - 1;
         if (chars > 0) CopyMemory(name, process->ImageName.Buffer, chars * sizeof(WCHAR));
         name[chars] = 0;
-        return add((DWORD)(ULONG_PTR)process->UniqueProcessId, process->NumberOfThreads, name);
+        return add((DWORD)(ULONG_PTR)process->UniqueProcessId, process->NumberOfThreads,
+                   (ULONGLONG)process->CreateTime.QuadPart, name);
       }))
     return count;
   count = 0;
@@ -67,7 +69,7 @@ int WmListProcesses(WmProcessEntry *processes, int capacity) {
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
   for (BOOL more = WmProcess32First(snapshot, &entry); more; more = WmProcess32Next(snapshot, &entry))
-    if (!add(entry.th32ProcessID, entry.cntThreads, entry.szExeFile)) break;
+    if (!add(entry.th32ProcessID, entry.cntThreads, 0, entry.szExeFile)) break;
   CloseHandle(snapshot);
   return count;
 }

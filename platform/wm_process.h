@@ -49,6 +49,9 @@ BOOL WmIsInfrastructureProcess(LPCWSTR exeName);
 struct WmProcessEntry {
   DWORD processId;
   DWORD threadCount;
+  // When the process started (FILETIME units); with the id it names the process over its whole life.
+  // 0 when the listing does not tell it.
+  ULONGLONG startTime;
   WCHAR exeName[MAX_PATH];  // no folder
 };
 // The same processes as WmProcess32First/Next (the infrastructure and the host's idle process left
@@ -81,6 +84,19 @@ void WmGlobalMemoryStatus(LPMEMORYSTATUS status);
 // Returns the number of windows visited.
 typedef BOOL (*WmWindowVisitor)(HWND hwnd, void *context);
 int WmWalkTopLevelWindows(WmWindowVisitor visit, void *context);
+
+// What a top-level window keeps for its whole life: the process and thread that made it and its class.
+struct WmWindowFacts {
+  DWORD processId;
+  DWORD threadId;
+  LPCWSTR className;  // valid during the visit
+};
+// The same walk, handing each window's facts. A window's facts are asked of the system the first time a
+// walk of this process meets it and remembered while later walks still find it, so that a walk over
+// windows already met costs no question per window. A window that closed before it could be asked
+// comes with process and thread 0 and an empty class.
+typedef BOOL (*WmWindowFactsVisitor)(HWND hwnd, const WmWindowFacts *facts, void *context);
+int WmWalkTopLevelWindowFacts(WmWindowFactsVisitor visit, void *context);
 
 // ---- Thread times of the whole device ------------------------------------------------------------
 

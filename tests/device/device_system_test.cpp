@@ -70,6 +70,10 @@ TEST(DeviceProcesses, TheShellIsASystemProcessAndTheEmulatorsOwnAreNeverListed) 
     if (listed[i].processId != GetCurrentProcessId()) continue;
     listedSelf = name == own;
     EXPECT_GE(listed[i].threadCount, 1u);
+    // The start time is the process's own creation time, which with its id names it for its life.
+    FILETIME created, exited, kernel, user;
+    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user));
+    EXPECT_EQ(((ULONGLONG)created.dwHighDateTime << 32) | created.dwLowDateTime, listed[i].startTime);
   }
   EXPECT_TRUE(listedSelf);
   std::sort(names.begin(), names.end());

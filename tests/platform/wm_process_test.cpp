@@ -58,6 +58,23 @@ BOOL Visit(HWND hwnd, void *context) {
   return !walk->stopAfter || (int)walk->seen.size() < walk->stopAfter;
 }
 
+struct Facts {
+  HWND hwnd;
+  DWORD processId, threadId;
+  std::wstring className;
+};
+
+BOOL VisitFacts(HWND hwnd, const WmWindowFacts *facts, void *context) {
+  ((std::vector<Facts> *)context)->push_back({hwnd, facts->processId, facts->threadId, facts->className});
+  return TRUE;
+}
+
+const Facts *FactsOf(const std::vector<Facts> &walk, HWND hwnd) {
+  for (const Facts &facts : walk)
+    if (facts.hwnd == hwnd) return &facts;
+  return NULL;
+}
+
 int IndexOf(const Walk &walk, HWND hwnd) {
   for (size_t i = 0; i < walk.seen.size(); i++)
     if (walk.seen[i] == hwnd) return (int)i;
@@ -228,6 +245,34 @@ TEST(TopLevelWalk, VisitsEveryTopLevelWindowInZOrder) {
   walk = Walk();
   WmWalkTopLevelWindows(Visit, &walk);
   EXPECT_LT(IndexOf(walk, hidden), IndexOf(walk, first));
+
+  // The walk with facts visits the same windows in the same order and names each one's process,
+  // thread and class: when first met, when remembered, and for a window made between two walks.
+  DWORD helperThread = GetWindowThreadProcessId(other, NULL);
+  HWND later = NULL;
+  for (int round = 0; round < 3; round++) {
+    std::vector<Facts> facts;
+    walk = Walk();
+    WmWalkTopLevelWindows(Visit, &walk);
+    EXPECT_EQ((int)walk.seen.size(), WmWalkTopLevelWindowFacts(VisitFacts, &facts)) << round;
+    for (size_t i = 0; i < facts.size() && i < walk.seen.size(); i++) EXPECT_EQ(walk.seen[i], facts[i].hwnd);
+    for (HWND own : {first, hidden, owned, later}) {
+      const Facts *seen = FactsOf(facts, own);
+      if (!own) continue;
+      ASSERT_TRUE(seen) << round;
+      EXPECT_EQ(GetCurrentProcessId(), seen->processId);
+      EXPECT_EQ(GetCurrentThreadId(), seen->threadId);
+      EXPECT_EQ(own == later ? L"Static" : L"WalkTestWindow", seen->className);
+    }
+    const Facts *seen = FactsOf(facts, other);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(helper.id, seen->processId);
+    EXPECT_EQ(helperThread, seen->threadId);
+    EXPECT_EQ(L"WalkTestHelper", seen->className);
+    if (round == 1) later = CreateWindowExW(0, L"STATIC", L"later", WS_POPUP, 0, 0, 5, 5, NULL, NULL, NULL, NULL);
+  }
+  EXPECT_EQ(0, WmWalkTopLevelWindowFacts(NULL, NULL));
+  DestroyWindow(later);
 
   // The window being visited closes: the walk goes on past it.
   walk = Walk();

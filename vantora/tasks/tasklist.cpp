@@ -21,12 +21,41 @@ void FetchIcon(TaskEntry *row) {
                  SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
 }
 
-void ReadProcessPath(DWORD processId, WCHAR *path, DWORD chars) {
-  path[0] = 0;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+// The paths read by the last build, by process: a process keeps its executable for its whole life, and
+// its id with its start time names it over that life.
+struct KnownPath {
+  DWORD processId;
+  ULONGLONG startTime;
+  WCHAR path[TASK_TEXT_CHARS];
+};
+KnownPath g_KnownPaths[MAX_TASKS];
+int g_KnownPathCount;
+
+void ReadProcessPath(TaskEntry *row) {
+  row->path[0] = 0;
+  if (row->startTime)
+    for (int i = 0; i < g_KnownPathCount; i++)
+      if (g_KnownPaths[i].processId == row->processId && g_KnownPaths[i].startTime == row->startTime) {
+        StringCchCopyW(row->path, TASK_TEXT_CHARS, g_KnownPaths[i].path);
+        return;
+      }
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, row->processId);
   if (!process) return;
-  WmGetModuleFileName(process, path, chars);
+  WmGetModuleFileName(process, row->path, TASK_TEXT_CHARS);
   CloseHandle(process);
+}
+
+// Keeps the paths of this list's running rows for the next build.
+void RememberPaths(const TaskList *list) {
+  g_KnownPathCount = 0;
+  for (int i = 0; i < list->count && g_KnownPathCount < MAX_TASKS; i++) {
+    const TaskEntry *row = &list->entries[i];
+    if (!row->running || !row->startTime || !row->path[0]) continue;
+    KnownPath *known = &g_KnownPaths[g_KnownPathCount++];
+    known->processId = row->processId;
+    known->startTime = row->startTime;
+    StringCchCopyW(known->path, TASK_TEXT_CHARS, row->path);
+  }
 }
 
 struct WindowWalk {
@@ -41,16 +70,12 @@ TaskEntry *FindRunningRow(TaskList *list, DWORD processId) {
 }
 
 // Gives the window to its process's row; a later window of the same process replaces an earlier one.
-BOOL VisitWindow(HWND hwnd, void *context) {
+BOOL VisitWindow(HWND hwnd, const WmWindowFacts *facts, void *context) {
   WindowWalk *walk = (WindowWalk *)context;
-  DWORD processId = 0;
-  GetWindowThreadProcessId(hwnd, &processId);
-  TaskEntry *row = processId ? FindRunningRow(walk->list, processId) : NULL;
+  TaskEntry *row = facts->processId ? FindRunningRow(walk->list, facts->processId) : NULL;
   if (!row) return TRUE;
-  WCHAR className[TASK_TEXT_CHARS] = L"";
-  GetClassNameW(hwnd, className, ARRAYSIZE(className));
   // The input method's helper windows belong to every program with a window.
-  if (!lstrcmpiW(className, L"Ime")) return TRUE;
+  if (!lstrcmpiW(facts->className, L"Ime")) return TRUE;
   // Owned windows (dialogs, menus) stand for their owner, which is visited itself. For a top-level
   // window only a popup has a parent (its owner), so the style saves asking the others.
   LONG style = GetWindowLongW(hwnd, GWL_STYLE);
@@ -63,7 +88,7 @@ BOOL VisitWindow(HWND hwnd, void *context) {
   // A top-level window's own style says whether it is shown: its parent, the desktop, always is.
   row->visible = (style & WS_VISIBLE) ? 1 : 0;
   row->window = hwnd;
-  StringCchCopyW(row->className, TASK_TEXT_CHARS, className);
+  StringCchCopyW(row->className, TASK_TEXT_CHARS, facts->className);
   StringCchCopyW(row->title, TASK_TEXT_CHARS, title);
   return TRUE;
 }
@@ -111,6 +136,7 @@ bool AddRunningProcesses(TaskList *list, const TaskDatabase *recordedOnly) {
     row->system = (BYTE)IsSystemProcess(row->exeName);
     row->processId = process->processId;
     row->threadCount = process->threadCount;
+    row->startTime = process->startTime;
     row->priority = PRIORITY_LEVEL_NORMAL;
     row->running = 1;
   }
@@ -155,9 +181,10 @@ void MergeDatabase(TaskList *list, const TaskDatabase *database, int windowedOnl
 void FetchTaskDetails(TaskList *list) {
   for (int i = 0; i < list->count && i < MAX_TASKS; i++) {
     TaskEntry *row = &list->entries[i];
-    if (row->running && !row->path[0]) ReadProcessPath(row->processId, row->path, TASK_TEXT_CHARS);
+    if (row->running && !row->path[0]) ReadProcessPath(row);
     if (!row->icon.hIcon) FetchIcon(row);
   }
+  RememberPaths(list);
 }
 
 void ClearTaskList(TaskList *list) {
@@ -198,7 +225,7 @@ int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, in
   if (!AddRunningProcesses(list, recordedOnly ? database : NULL)) return 0;
 
   WindowWalk walk = {list, visibleOnly};
-  WmWalkTopLevelWindows(VisitWindow, &walk);
+  WmWalkTopLevelWindowFacts(VisitWindow, &walk);
 
   for (int i = 0; i < list->count; i++) list->entries[i].inDatabase = 0;
   WriteDebugLog(LOG_GUI, L"Running tasks found: %d", list->count);
@@ -209,9 +236,10 @@ int BuildRows(TaskList *list, const TaskDatabase *database, int windowedOnly, in
   // Paths only for the rows kept: opening every process of the device is the costly part.
   for (int i = 0; i < list->count; i++) {
     TaskEntry *row = &list->entries[i];
-    if (row->running && paths) ReadProcessPath(row->processId, row->path, TASK_TEXT_CHARS);
+    if (row->running && paths) ReadProcessPath(row);
     if (icons) FetchIcon(row);
   }
+  if (paths) RememberPaths(list);
   return 1;
 }
 

@@ -20,6 +20,7 @@ struct TaskEntry {
   BYTE inDatabase;
   BYTE running;
   DWORD threadCount;
+  ULONGLONG startTime;    // when the process started, 0 when unknown or not running
   WCHAR title[TASK_TEXT_CHARS];
   WCHAR className[TASK_TEXT_CHARS];
   WCHAR exeName[TASK_TEXT_CHARS];
