@@ -175,9 +175,9 @@ const LPCWSTR kRomFolders[] = {L"windows\\system32", L"windows\\syswow64", L"win
 // (a folder held open by a program cannot be removed, nor its parent; the root stays), over its
 // whole tree: the device's desktop watches a subfolder for it once the folder is opened below a
 // watched one, which the walk does right after the notice is armed, so a file written in place
-// fires it. The root's files always do; now and then the desktop leaves a subfolder unwatched (most
-// likely one made where another was just removed, which it takes for the old one), and a file
-// written in place there counts at that folder's next change. A folder's last-write time moves
+// fires it. The desktop keeps its view of the tree's folders only while some watch over the tree
+// lasts, so the device's shell keeps one from boot to switch-off (without it, a folder two levels
+// down that an ended program's watch had met is never heard of again). A folder's last-write time moves
 // whenever a file or folder in it is made, removed or renamed: the store notes it for every folder
 // it walked and walks again when one has moved, which covers names in a folder the notice missed.
 // More folders than this are walked at every call instead.
@@ -198,6 +198,7 @@ struct StoreWalk {
   WCHAR *paths;
   int pathChars;
   bool unsure;  // a folder changed just now or could not be noted: walk again next time
+  ULONGLONG newSince;  // folders made since then are shown to the desktop afresh
 };
 
 ULONGLONG StoreTime(const FILETIME &t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
@@ -225,6 +226,26 @@ void NoteFolder(const WCHAR *folder, StoreWalk *walk) {
   walk->pathChars += (int)length + 1;
 }
 
+// TRUE for a folder the walk does not go through whole: the root (cards) and the ROM folders' parents.
+bool HoldsSkippedFolders(const WCHAR *relative) {
+  if (!relative) return true;
+  int length = lstrlenW(relative);
+  for (size_t i = 0; i < ARRAYSIZE(kRomFolders); i++)
+    if (!_wcsnicmp(kRomFolders[i], relative, length) && kRomFolders[i][length] == L'\\') return true;
+  return false;
+}
+
+// The desktop tracks the folders of a watched tree by their file ids, and a folder made where one was
+// renamed and removed can take over the old one's id, and with it the old one's dead watch: a file
+// written in place there would never be heard of. A watch of the folder's own, closed at once, makes
+// the desktop drop what it held for the id; the walk opening the folder right after watches it anew,
+// and its subfolders, shown afresh in turn as the walk goes down. Not for a folder with parts the walk
+// leaves out: those would stay dropped.
+void ShowFolderAfresh(const WCHAR *folder) {
+  HANDLE notice = FindFirstChangeNotificationW(folder, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  if (notice != INVALID_HANDLE_VALUE) FindCloseChangeNotification(notice);
+}
+
 // Bytes of the files below a folder; relative is its path below the device's root ("" for the root).
 ULONGLONG FilesBytes(const WCHAR *folder, const WCHAR *relative, StoreWalk *walk) {
   NoteFolder(folder, walk);
@@ -250,7 +271,9 @@ ULONGLONG FilesBytes(const WCHAR *folder, const WCHAR *relative, StoreWalk *walk
     // Cards are storage of their own.
     for (int i = 0; !relative && i < walk->cardCount && !skip; i++) skip = !lstrcmpiW(fd.cFileName, walk->cards[i]);
     for (size_t i = 0; i < ARRAYSIZE(kRomFolders) && !skip; i++) skip = !lstrcmpiW(below, kRomFolders[i]);
-    if (!skip) bytes += FilesBytes(path, below, walk);
+    if (skip) continue;
+    if (StoreTime(fd.ftCreationTime) >= walk->newSince && !HoldsSkippedFolders(below)) ShowFolderAfresh(path);
+    bytes += FilesBytes(path, below, walk);
   } while (FindNextFileW(find, &fd));
   FindClose(find);
   return bytes;
@@ -421,8 +444,11 @@ struct StoreUse {
   int folderCount;
   bool known;
   ULONGLONG used;
+  ULONGLONG walkedAt;  // when the last walk began, 0 before the first
 };
-StoreUse g_Store = {SRWLOCK_INIT, L"", INVALID_HANDLE_VALUE, NULL, NULL, 0, false, 0};
+StoreUse g_Store = {SRWLOCK_INIT, L"", INVALID_HANDLE_VALUE, NULL, NULL, 0, false, 0, 0};
+// Two seconds in FILETIME units.
+const ULONGLONG kStoreClockSlack = 2 * 10000000ull;
 
 bool StoreChanged(void) {
   if (g_Store.rootNotice == INVALID_HANDLE_VALUE || WaitForSingleObject(g_Store.rootNotice, 0) != WAIT_TIMEOUT)
@@ -448,6 +474,7 @@ ULONGLONG StoreBytesUsed(const WCHAR *root) {
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
             FILE_NOTIFY_CHANGE_LAST_WRITE);
     g_Store.known = false;
+    g_Store.walkedAt = 0;
   }
   if (g_Store.known && !StoreChanged()) return g_Store.used;
   // Armed again before the walk, so that a change while it runs is seen at the next call.
@@ -461,6 +488,12 @@ ULONGLONG StoreBytesUsed(const WCHAR *root) {
     g_Store.paths = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, kStorePathChars * sizeof(WCHAR));
   }
   StoreWalk walk = {};
+  // Every folder at a first walk; after that those made since the last walk began (less the host
+  // clock's coarseness).
+  walk.newSince = g_Store.walkedAt > kStoreClockSlack ? g_Store.walkedAt - kStoreClockSlack : 0;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  g_Store.walkedAt = StoreTime(now);
   walk.cardCount = ReadCardNames(walk.cardList, walk.cards);
   walk.folders = g_Store.folders && g_Store.paths ? g_Store.folders : NULL;
   walk.paths = g_Store.paths;

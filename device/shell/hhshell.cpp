@@ -59,6 +59,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
                                     L"", WS_POPUP | WS_VISIBLE, 0, 0, g_Shell.width, g_Shell.barHeight, NULL,
                                     NULL, instance, NULL);
   if (!g_Shell.today || !g_Shell.taskbar) return 1;
+  // The device's files report every change below its root to each program that asks, as the
+  // handheld's do. The desktop keeps track of the watched tree's folders only while some watch over
+  // the whole tree lasts: when the last one ends, it loses the folders two levels down for good, and
+  // later watches never hear of a file written in them. The shell watches from boot to switch-off, so
+  // a program's watch ending never is the last.
+  WCHAR root[MAX_PATH];
+  HANDLE storeWatch = INVALID_HANDLE_VALUE;
+  if (WmDevicePath(L"\\", root, MAX_PATH))
+    storeWatch = FindFirstChangeNotificationW(
+        root, TRUE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES |
+            FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION |
+            FILE_NOTIFY_CHANGE_SECURITY);
   FollowForeground();
   SetTimer(g_Shell.taskbar, kFollowTimer, 250, NULL);
   g_Shell.keyHook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyHook, instance, 0);
@@ -71,5 +84,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
     DispatchMessageW(&msg);
   }
   if (g_Shell.keyHook) UnhookWindowsHookEx(g_Shell.keyHook);
+  if (storeWatch != INVALID_HANDLE_VALUE) FindCloseChangeNotification(storeWatch);
   return 0;
 }

@@ -128,6 +128,15 @@ double StoreUsedMb() {
 TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
   std::wstring old = L"C:\\vt-" + std::to_wstring(GetCurrentProcessId()) + L"-old.bin";
   ASSERT_TRUE(WriteFileBytes(old, std::string(100, 'o').data(), 100));
+  // A file three folders down that another program's look at the store met before it ended.
+  std::wstring deepTop = L"C:\\vt-" + std::to_wstring(GetCurrentProcessId()) + L"-deep";
+  std::wstring deepFolder = deepTop + L"\\a\\b", deep = deepFolder + L"\\deep.bin";
+  ASSERT_TRUE(CreateDirectoryW(deepTop.c_str(), NULL) && CreateDirectoryW((deepTop + L"\\a").c_str(), NULL) &&
+              CreateDirectoryW(deepFolder.c_str(), NULL));
+  ASSERT_TRUE(WriteFileBytes(deep, std::string(100, 'd').data(), 100));
+  Program looker;
+  ASSERT_TRUE(looker.Start(HelperProgram(L"devicehelper.exe"), L"store"));
+  ASSERT_EQ(0u, looker.Wait(20000));
   StoreUsedBytes();
   // Program memory: the profile's RAM, a system share and what the device's programs take.
   MEMORYSTATUS status = {};
@@ -156,8 +165,8 @@ TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
   ASSERT_TRUE(GetStoreInformation(&store));
   EXPECT_EQ(ProfileMb(DEVICE_PROFILE_STORE, 64) << 20, store.dwStoreSize);
   double stored = StoreUsedMb();
-  std::printf("device: %.1f of %u MB memory, %.1f of %u MB store in use\n", before, (unsigned)(status.dwTotalPhys >> 20),
-              stored, (unsigned)(store.dwStoreSize >> 20));
+  std::printf("device: %.1f of %u MB memory, %.1f of %u MB store in use\n", before,
+              (unsigned)(status.dwTotalPhys >> 20), stored, (unsigned)(store.dwStoreSize >> 20));
   EXPECT_GT(stored, 0.0);
   EXPECT_NEAR(stored, GetUsedStorageMemory(), 0.01);
   std::string block(3u << 20, 'x');
@@ -177,6 +186,81 @@ TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
   CloseHandle(open);
   // (Within the 10 KB that the device's own programs may write meanwhile, as above.)
   EXPECT_NEAR((double)(withOld + end.QuadPart - 100), (double)StoreUsedBytes(), 10240.0);
+  // The same for the file three folders down.
+  ULONGLONG withDeep = StoreUsedBytes();
+  open = CreateFileW(deep.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, open);
+  EXPECT_TRUE(SetFilePointerEx(open, end, NULL, FILE_BEGIN) && SetEndOfFile(open));
+  CloseHandle(open);
+  EXPECT_NEAR((double)(withDeep + end.QuadPart - 100), (double)StoreUsedBytes(), 10240.0);
+  RemoveFile(deep);
+  // Folders renamed and removed, then new ones made (the device may give a new folder a removed
+  // one's file id): the files of the new folders, written in place, count as well.
+  // Each renamed only once the device has reported it made.
+  const int kFolders = 30;
+  HANDLE tree = CreateFileW(L"C:\\", FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, tree);
+  alignas(DWORD) BYTE records[8192];
+  OVERLAPPED overlapped = {};
+  overlapped.hEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
+  auto listen = [&] {
+    ResetEvent(overlapped.hEvent);
+    return ReadDirectoryChangesW(tree, records, sizeof(records), TRUE, FILE_NOTIFY_CHANGE_DIR_NAME, NULL, &overlapped,
+                                 NULL) != FALSE;
+  };
+  // Listening already when the folder is made.
+  auto reported = [&](const std::wstring &name) {
+    for (;;) {
+      DWORD bytes = 0;
+      if (WaitForSingleObject(overlapped.hEvent, 10000) != WAIT_OBJECT_0 ||
+          !GetOverlappedResult(tree, &overlapped, &bytes, FALSE))
+        return false;
+      bool seen = false;
+      for (DWORD at = 0; bytes && !seen;) {
+        const FILE_NOTIFY_INFORMATION *record = (const FILE_NOTIFY_INFORMATION *)(records + at);
+        std::wstring changed(record->FileName, record->FileNameLength / sizeof(WCHAR));
+        seen = record->Action == FILE_ACTION_ADDED && changed.size() >= name.size() &&
+               !_wcsicmp(changed.c_str() + changed.size() - name.size(), name.c_str());
+        if (!record->NextEntryOffset) break;
+        at += record->NextEntryOffset;
+      }
+      if (!listen()) return false;
+      if (seen) return true;
+    }
+  };
+  ASSERT_TRUE(listen());
+  for (int i = 0; i < kFolders; i++) {
+    std::wstring gone = deepFolder + L"\\gone" + std::to_wstring(i), renamed = gone + L"-renamed";
+    ASSERT_TRUE(CreateDirectoryW(gone.c_str(), NULL));
+    ASSERT_TRUE(reported(L"gone" + std::to_wstring(i)));
+    ASSERT_TRUE(MoveFileW(gone.c_str(), renamed.c_str()));
+  }
+  CancelIo(tree);
+  CloseHandle(tree);
+  CloseHandle(overlapped.hEvent);
+  for (int i = 0; i < kFolders; i++)
+    ASSERT_TRUE(RemoveDirectoryW((deepFolder + L"\\gone" + std::to_wstring(i) + L"-renamed").c_str()));
+  std::vector<std::wstring> fresh;
+  for (int i = 0; i < kFolders; i++) {
+    fresh.push_back(deepFolder + L"\\fresh" + std::to_wstring(i));
+    ASSERT_TRUE(CreateDirectoryW(fresh.back().c_str(), NULL));
+    ASSERT_TRUE(WriteFileBytes(fresh.back() + L"\\f.bin", std::string(100, 'f').data(), 100));
+  }
+  ULONGLONG withFresh = StoreUsedBytes();
+  for (const std::wstring &folder : fresh) {
+    open = CreateFileW((folder + L"\\f.bin").c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, open);
+    EXPECT_TRUE(SetFilePointerEx(open, end, NULL, FILE_BEGIN) && SetEndOfFile(open));
+    CloseHandle(open);
+  }
+  EXPECT_NEAR((double)(withFresh + kFolders * (end.QuadPart - 100)), (double)StoreUsedBytes(), 10240.0);
+  for (const std::wstring &folder : fresh) {
+    RemoveFile(folder + L"\\f.bin");
+    EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+  }
+  EXPECT_TRUE(RemoveDirectoryW(deepFolder.c_str()) && RemoveDirectoryW((deepTop + L"\\a").c_str()) &&
+              RemoveDirectoryW(deepTop.c_str()));
   RemoveFile(old);
   EXPECT_NEAR(StoreUsedMb(), stored, 0.01);
   EXPECT_FALSE(GetStoreInformation(NULL));

@@ -7,6 +7,7 @@
 //   devicehelper report        print the storage cards, the battery and whether a card probe exists
 //   devicehelper regset VALUE  write and flush HKLM\Software\VTResetProbe "Value"
 //   devicehelper regget        print that value
+//   devicehelper store         look at the store's use once and end (exit 1 when it cannot be read)
 #include <windows.h>
 #include <stdio.h>
 #include <strsafe.h>
@@ -121,5 +122,9 @@ int wmain(int argc, wchar_t **argv) {
   if (!wcscmp(argv[1], L"report")) return Report();
   if (!wcscmp(argv[1], L"regset") && argc > 2) return RegSet(argv[2]);
   if (!wcscmp(argv[1], L"regget")) return RegGet();
+  if (!wcscmp(argv[1], L"store")) {
+    STORE_INFORMATION store = {};
+    return GetStoreInformation(&store) ? 0 : 1;
+  }
   return 2;
 }
