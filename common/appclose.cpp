@@ -120,11 +120,16 @@ AppCloseResult CloseAppWindowOnce(HWND hwnd) {
 }
 
 BOOL EndAppOfWindow(HWND hwnd, DWORD processId) {
-  DWORD owner = 0;
-  // The window's process, not whatever process took its number since.
-  if (!IsWindow(hwnd) || !GetWindowThreadProcessId(hwnd, &owner) || owner != processId) return FALSE;
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
   if (!process) return FALSE;
+  // The window's process, not whatever process took its number since: asked with the handle held, so
+  // the number cannot pass to another process between the question and the end (a window lives no
+  // longer than its process).
+  DWORD owner = 0;
+  if (!IsWindow(hwnd) || !GetWindowThreadProcessId(hwnd, &owner) || owner != processId) {
+    CloseHandle(process);
+    return FALSE;
+  }
   BOOL ended = TerminateProcess(process, 1) && WaitForSingleObject(process, APP_CLOSE_HUNG_MS) == WAIT_OBJECT_0;
   CloseHandle(process);
   return ended;

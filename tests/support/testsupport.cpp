@@ -269,6 +269,16 @@ std::vector<DWORD> RunningCompanions() {
   return ids;
 }
 
+bool IsCompanionProcess(HANDLE process) {
+  WCHAR path[MAX_PATH];
+  DWORD chars = MAX_PATH;
+  if (!QueryFullProcessImageNameW(process, 0, path, &chars)) return false;
+  const wchar_t *name = wcsrchr(path, L'\\') ? wcsrchr(path, L'\\') + 1 : path;
+  for (const wchar_t *companion : kCompanionPrograms)
+    if (!_wcsicmp(name, companion)) return true;
+  return false;
+}
+
 BOOL CALLBACK CloseWindowsOf(HWND hwnd, LPARAM processId) {
   DWORD owner = 0;
   GetWindowThreadProcessId(hwnd, &owner);
@@ -282,8 +292,15 @@ class CompanionCleanup : public ::testing::Environment {
   void TearDown() override {
     for (DWORD id : RunningCompanions()) {
       if (std::find(before_.begin(), before_.end(), id) != before_.end()) continue;
-      HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+      HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
       if (!process) continue;
+      // The id may have gone to another program since the listing (the device hands out a freed id
+      // again at once): only a companion, as the handle names it, is ended.
+      if (!IsCompanionProcess(process)) {
+        CloseHandle(process);
+        continue;
+      }
+      std::printf("ending companion %lu left by this test\n", (unsigned long)id);
       // A program still starting has no window yet: ask again for a while, then end it.
       for (int tries = 0; tries < 30 && WaitForSingleObject(process, 100) == WAIT_TIMEOUT; tries++)
         EnumWindows(CloseWindowsOf, (LPARAM)id);
