@@ -20,6 +20,31 @@ LPCWSTR DebugLogFileName(int channel) {
   return files[channel];
 }
 
+namespace {
+
+// One lock per log file, shared by every program of the device: an append is a seek to the file's end
+// and a write, and two writers at once would both write at the same end, one line over the other.
+HANDLE g_LogLocks[6];
+
+HANDLE LogLock(int channel) {
+  int slot = channel >= 0 && channel < (int)ARRAYSIZE(g_LogLocks) - 1 ? channel : (int)ARRAYSIZE(g_LogLocks) - 1;
+  HANDLE lock = g_LogLocks[slot];
+  if (lock) return lock;
+  WCHAR name[64];
+  StringCchPrintfW(name, ARRAYSIZE(name), L"VTDebugLog%s", DebugLogFileName(channel) + 1);
+  lock = CreateMutexW(NULL, FALSE, name);
+  if (!lock) return NULL;
+  // Two threads may have opened it at once: one handle is kept.
+  HANDLE kept = InterlockedCompareExchangePointer(&g_LogLocks[slot], lock, NULL);
+  if (kept) {
+    CloseHandle(lock);
+    return kept;
+  }
+  return lock;
+}
+
+}  // namespace
+
 void WriteDebugLog(int channel, LPCWSTR format, ...) {
   if (!g_DebugEnabled || !format) return;
   WCHAR path[MAX_PATH] = {0};
@@ -41,12 +66,18 @@ void WriteDebugLog(int channel, LPCWSTR format, ...) {
   utf8[len++] = '\r';
   utf8[len++] = '\n';
 
+  // A writer that died holding the lock leaves it abandoned, and the next one takes it over. Without
+  // the lock (no handle to spare) the line is still written, as before there were several writers.
+  HANDLE lock = LogLock(channel);
+  DWORD waited = lock ? WaitForSingleObject(lock, 2000) : WAIT_FAILED;
   HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return;  // nowhere to write: the line is dropped
-  DWORD written = 0;
-  WriteFile(file, utf8, (DWORD)len, &written, NULL);
-  CloseHandle(file);
+  if (file != INVALID_HANDLE_VALUE) {  // else nowhere to write: the line is dropped
+    DWORD written = 0;
+    WriteFile(file, utf8, (DWORD)len, &written, NULL);
+    CloseHandle(file);
+  }
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(lock);
 }
 
 void WriteDeviceInfoHeader(int channel) {

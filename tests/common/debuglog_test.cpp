@@ -1,6 +1,7 @@
 #include "debuglog.h"
 #include "device_profile.h"
 #include "testsupport.h"
+#include <map>
 
 namespace {
 
@@ -39,6 +40,35 @@ TEST_F(DebugLogTest, LinesAppendInOrderAndNeverTruncate) {
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(L"C:\\VT.txt", &bytes));
   EXPECT_EQ("earlier\r\n+SaveSettings call.\r\nScreen size=480x640.\r\nTaskbar 0xABCD height = 52\r\n", bytes);
+}
+
+// Threads of one program (a close worker per window) and another program write the same file at once:
+// every line lands whole, once, each writer's in its own order.
+TEST_F(DebugLogTest, WritersAtOnceLoseNoLine) {
+  const int kLines = 300, kThreads = 3;
+  Program other;
+  ASSERT_TRUE(other.Start(HelperProgram(L"devicehelper.exe"), L"log " + std::to_wstring(kLines)));
+  std::vector<HANDLE> threads;
+  for (INT_PTR t = 0; t < kThreads; t++)
+    threads.push_back(CreateThread(NULL, 0, [](LPVOID param) -> DWORD {
+      for (int i = 0; i < kLines; i++) WriteDebugLog(77, L"thread %d line %d", (int)(INT_PTR)param, i);
+      return 0;
+    }, (LPVOID)t, 0, NULL));
+  WaitForMultipleObjects((DWORD)threads.size(), threads.data(), TRUE, 60000);
+  for (HANDLE thread : threads) CloseHandle(thread);
+  ASSERT_EQ(0u, other.Wait(60000));
+
+  std::map<std::wstring, int> next;  // writer -> the number its next line must carry
+  int total = 0, misplaced = 0;
+  for (const std::wstring &line : ReadLogLines(L"C:\\VT.txt")) {
+    size_t mark = line.rfind(L" line ");
+    ASSERT_NE(std::wstring::npos, mark) << line;
+    if (_wtoi(line.c_str() + mark + 6) != next[line.substr(0, mark)]++) misplaced++;
+    total++;
+  }
+  EXPECT_EQ((kThreads + 1) * kLines, total);
+  EXPECT_EQ(0, misplaced);
+  EXPECT_EQ(kThreads + 1u, next.size());
 }
 
 TEST_F(DebugLogTest, WideStringArgumentsAndUtf8) {

@@ -8,9 +8,11 @@
 //   devicehelper regset VALUE  write and flush HKLM\Software\VTResetProbe "Value"
 //   devicehelper regget        print that value
 //   devicehelper store         look at the store's use once and end (exit 1 when it cannot be read)
+//   devicehelper log N         append N numbered lines to the debug log of an unknown channel (\VT.txt)
 #include <windows.h>
 #include <stdio.h>
 #include <strsafe.h>
+#include "debuglog.h"
 #include "device.h"
 #include "wm_shell.h"
 
@@ -125,6 +127,11 @@ int wmain(int argc, wchar_t **argv) {
   if (!wcscmp(argv[1], L"store")) {
     STORE_INFORMATION store = {};
     return GetStoreInformation(&store) ? 0 : 1;
+  }
+  if (!wcscmp(argv[1], L"log") && argc > 2) {
+    g_DebugEnabled = 1;
+    for (int i = 0, lines = _wtoi(argv[2]); i < lines; i++) WriteDebugLog(77, L"helper line %d", i);
+    return 0;
   }
   return 2;
 }
