@@ -13,25 +13,25 @@ void ReadDebugSwitch(void) {
   g_DebugEnabled = value != 0;
 }
 
-LPCWSTR DebugLogFileName(int channel) {
-  static const LPCWSTR files[] = {L"\\VT.mon.txt", L"\\VT.gui.txt", L"\\VT.gl.txt", L"\\VT.ql.txt",
-                                  L"\\VT.benchmark.txt"};
-  if (channel < 0 || channel >= (int)ARRAYSIZE(files)) return L"\\VT.txt";
-  return files[channel];
-}
-
 namespace {
+
+// The channels' files, the last for any other channel.
+const LPCWSTR kLogFiles[] = {L"\\VT.mon.txt", L"\\VT.gui.txt", L"\\VT.gl.txt", L"\\VT.ql.txt",
+                             L"\\VT.benchmark.txt", L"\\VT.txt"};
+const int kOtherChannel = ARRAYSIZE(kLogFiles) - 1;
+
+int LogFileIndex(int channel) { return channel >= 0 && channel < kOtherChannel ? channel : kOtherChannel; }
 
 // One lock per log file, shared by every program of the device: an append is a seek to the file's end
 // and a write, and two writers at once would both write at the same end, one line over the other.
-HANDLE g_LogLocks[6];
+HANDLE g_LogLocks[ARRAYSIZE(kLogFiles)];
 
 HANDLE LogLock(int channel) {
-  int slot = channel >= 0 && channel < (int)ARRAYSIZE(g_LogLocks) - 1 ? channel : (int)ARRAYSIZE(g_LogLocks) - 1;
+  int slot = LogFileIndex(channel);
   HANDLE lock = g_LogLocks[slot];
   if (lock) return lock;
   WCHAR name[64];
-  StringCchPrintfW(name, ARRAYSIZE(name), L"VTDebugLog%s", DebugLogFileName(channel) + 1);
+  StringCchPrintfW(name, ARRAYSIZE(name), L"VTDebugLog%s", kLogFiles[slot] + 1);
   lock = CreateMutexW(NULL, FALSE, name);
   if (!lock) return NULL;
   // Two threads may have opened it at once: one handle is kept.
@@ -44,6 +44,8 @@ HANDLE LogLock(int channel) {
 }
 
 }  // namespace
+
+LPCWSTR DebugLogFileName(int channel) { return kLogFiles[LogFileIndex(channel)]; }
 
 void WriteDebugLog(int channel, LPCWSTR format, ...) {
   if (!g_DebugEnabled || !format) return;

@@ -73,13 +73,11 @@ in_dev 'C:\windows\devtool.exe' find-window VTLingerHelper - > /dev/null && fail
 helper regget | grep -qx "value=4711" || fail "the registry lost a flushed value"
 # Every program of the device, those it started itself after the reset included, runs with the
 # host's address randomization off.
-prefix=$(cd "$dev/prefix" && pwd) seen=0 randomized=""
-for p in /proc/[0-9]*; do
-  case "$(readlink "$p/exe" 2>/dev/null)" in */wine*) ;; *) continue ;; esac
-  tr '\0' '\n' < "$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
-  read -r persona < "$p/personality" || continue
+seen=0 randomized=""
+for p in $("$vtd" pids "$dev"); do
+  read -r persona < "/proc/$p/personality" || continue
   seen=$((seen + 1))
-  (( 16#$persona & 16#40000 )) || randomized="$randomized ${p#/proc/}"
+  (( 16#$persona & 16#40000 )) || randomized="$randomized $p"
 done
 [ "$seen" -ge 3 ] && [ -z "$randomized" ] || fail "device programs: $seen, with randomized addresses:$randomized"
 [ -f "$dev/prefix/drive_c/vt-reset-returned.txt" ] && fail "the reset call returned to its caller"
