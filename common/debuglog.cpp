@@ -43,6 +43,11 @@ HANDLE LogLock(int channel) {
   return lock;
 }
 
+struct LogLine {
+  WCHAR message[DEBUG_LOG_MAX_CHARS + 1];
+  char utf8[DEBUG_LOG_MAX_CHARS * 3 + 3];
+};
+
 }  // namespace
 
 LPCWSTR DebugLogFileName(int channel) { return kLogFiles[LogFileIndex(channel)]; }
@@ -52,18 +57,24 @@ void WriteDebugLog(int channel, LPCWSTR format, ...) {
   WCHAR path[MAX_PATH] = {0};
   if (!WmDevicePath(DebugLogFileName(channel), path, ARRAYSIZE(path))) return;
 
-  WCHAR message[DEBUG_LOG_MAX_CHARS + 1];
+  // The line is made on the heap: the longest takes some 80 KB, far more than a handheld thread's stack
+  // can spare. Without the memory for it the line is dropped.
+  LogLine *line = (LogLine *)HeapAlloc(GetProcessHeap(), 0, sizeof(LogLine));
+  if (!line) return;
   va_list args;
   va_start(args, format);
   // A message too long for the buffer is cut at 16,383 characters, still terminated.
-  StringCchVPrintfW(message, ARRAYSIZE(message), format, args);
+  StringCchVPrintfW(line->message, ARRAYSIZE(line->message), format, args);
   va_end(args);
-  message[DEBUG_LOG_MAX_CHARS] = 0;
+  line->message[DEBUG_LOG_MAX_CHARS] = 0;
 
   // One encoding for every line: UTF-8, no byte-order mark, text-mode line end.
-  char utf8[DEBUG_LOG_MAX_CHARS * 3 + 3];
-  int len = WideCharToMultiByte(CP_UTF8, 0, message, -1, utf8, sizeof(utf8) - 2, NULL, NULL);
-  if (len <= 0) return;
+  char *utf8 = line->utf8;
+  int len = WideCharToMultiByte(CP_UTF8, 0, line->message, -1, utf8, sizeof(line->utf8) - 2, NULL, NULL);
+  if (len <= 0) {
+    HeapFree(GetProcessHeap(), 0, line);
+    return;
+  }
   len--;  // drop the terminator
   utf8[len++] = '\r';
   utf8[len++] = '\n';
@@ -80,6 +91,7 @@ void WriteDebugLog(int channel, LPCWSTR format, ...) {
     CloseHandle(file);
   }
   if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(lock);
+  HeapFree(GetProcessHeap(), 0, line);
 }
 
 void WriteDeviceInfoHeader(int channel) {
