@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 #include "mainwindow.h"
+#include "shell/screen.h"
 #include "shell/layout.h"
 #include "shell/pagecatalogue.h"
 #include "shell/skin.h"
@@ -164,7 +165,7 @@ double PressAndLetGo(const Bench *bench, const PageControl *control) {
   }
   // Let go on the taskbar, above the page: on no part of it (a row as wide as the page reaches its
   // right edge).
-  Stylus(g_Main.screenWidth - 2, bench->bar / 2, MOUSEEVENTF_LEFTUP);
+  Stylus(g_Screen.width - 2, bench->bar / 2, MOUSEEVENTF_LEFTUP);
   return shown;
 }
 
@@ -190,7 +191,7 @@ void MeasurePage(const Bench *bench, int page, std::vector<double> *opened, std:
   if (item >= menu->visibleRows) scrolled = menu->itemCount - menu->visibleRows;
   const PageControl *row = &menu->controls[FirstRowControl(menu) + item - scrolled];
   POINT at = Middle(bench, row);
-  int okX = g_Main.screenWidth / 4, okY = g_Main.screenHeight - bench->bar / 2;
+  int okX = g_Screen.width / 4, okY = g_Screen.height - bench->bar / 2;
   for (int round = 0; round < kRounds; round++) {
     ScrollMenu(bench, true, scrolled);
     double down = PressAndLetGo(bench, row);
@@ -278,10 +279,10 @@ int main() {
 
   // Where the program puts its controls on this screen: its own layout code.
   InitProgramStatics();
-  GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
-  g_Main.taskbarHeight = ScaleY(26);
+  GetScreenSize(&g_Screen.width, &g_Screen.height);
+  g_Screen.taskbarHeight = ScaleY(26);
   LoadSkinImages();
-  int bar = g_Main.taskbarHeight;
+  int bar = g_Screen.taskbarHeight;
 
   std::vector<Child> children;
   int result = 0;

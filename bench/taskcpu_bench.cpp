@@ -195,7 +195,7 @@ int main() {
   if (!result && !StartHelpers(helper, 50)) result = 2;
   if (!result) {
     // 3. A monitor cycle over 20 records that match running programs at their present level.
-    BuildTaskList(&g_TaskList, 1, 1, 0);
+    BuildTaskList(&g_TaskList, TASKS_WINDOWED_ONLY | TASKS_VISIBLE_ONLY);
     ZeroMemory(&g_TaskDatabase, sizeof(g_TaskDatabase));
     for (int i = 0; i < g_TaskList.count && g_TaskDatabase.count < 20; i++) {
       if (wcsncmp(g_TaskList.entries[i].title, L"Bench ", 6)) continue;
@@ -217,7 +217,7 @@ int main() {
     std::vector<double> build;
     for (int round = 0; round < 9; round++) {
       double t0 = Now();
-      BuildTaskList(&g_TaskList, 1, 1, 0);
+      BuildTaskList(&g_TaskList, TASKS_WINDOWED_ONLY | TASKS_VISIBLE_ONLY);
       build.push_back(Now() - t0);
     }
     static ThreadOwners owners;

@@ -181,7 +181,8 @@ TEST_F(MonitorTest, SetsAProgramStartedLaterWhenItsWindowShows) {
   std::wstring name = UniqueName(L"late", L".exe");
   std::wstring exe = HelperCopy(name);
   ClearTaskList(&g_TaskList);
-  ASSERT_EQ(1, AddTaskEntry(&g_TaskList, 1, 1, 1, 1, 0, 0, exe.c_str(), name.c_str(), L"Late", 5, 1));
+  NewTaskRow late = {exe.c_str(), name.c_str(), L"Late", 5, true, false, true, true};
+  ASSERT_EQ(1, AddTaskEntry(&g_TaskList, late, TASKS_WINDOWED_ONLY | TASKS_VISIBLE_ONLY));
   ASSERT_EQ(1, SaveSettings());
   HWND monitor = StartMonitor();
   ASSERT_NE(nullptr, monitor);

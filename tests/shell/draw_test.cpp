@@ -79,7 +79,7 @@ TEST_F(DrawTest, SkinImagePlainStretchedAndKeyed) {
   c->image = IMG_BUTTONSMALL;
   Canvas canvas(80, 80, kGreen);
 
-  DrawSkinImage(canvas.dc(), 4, -1, 10, 10, 8, 8, false, false, 0, 0, 8, 8);
+  DrawSkinImage(canvas.dc(), {c->image, 10, 10, 8, 8, false, false, 0, 0, 8, 8});
   EXPECT_EQ(kMagenta, canvas.At(10, 10));
   EXPECT_EQ(kBlue, canvas.At(12, 12));
   EXPECT_EQ(kBlue, canvas.At(15, 15));
@@ -87,7 +87,7 @@ TEST_F(DrawTest, SkinImagePlainStretchedAndKeyed) {
   EXPECT_EQ(kGreen, canvas.At(18, 18));
 
   // Twice the size: the square covers 4..11 of the 16 x 16 destination.
-  DrawSkinImage(canvas.dc(), 4, -1, 20, 20, 16, 16, false, true, 0, 0, 8, 8);
+  DrawSkinImage(canvas.dc(), {c->image, 20, 20, 16, 16, false, true, 0, 0, 8, 8});
   EXPECT_EQ(kMagenta, canvas.At(21, 21));
   EXPECT_EQ(kBlue, canvas.At(26, 26));
   EXPECT_EQ(kBlue, canvas.At(29, 29));
@@ -95,7 +95,7 @@ TEST_F(DrawTest, SkinImagePlainStretchedAndKeyed) {
   EXPECT_EQ(kGreen, canvas.At(36, 36));
 
   // Keyed: magenta lets the background through, also when stretched.
-  DrawSkinImage(canvas.dc(), 4, -1, 40, 40, 16, 16, true, true, 0, 0, 8, 8);
+  DrawSkinImage(canvas.dc(), {c->image, 40, 40, 16, 16, true, true, 0, 0, 8, 8});
   EXPECT_EQ(kGreen, canvas.At(41, 41));
   EXPECT_EQ(kBlue, canvas.At(48, 48));
   EXPECT_EQ(kGreen, canvas.At(54, 54));
@@ -108,15 +108,13 @@ TEST_F(DrawTest, SubElementsAndControlsWithoutPictureDraw) {
   c->image = IMG_NONE;
   c->sub[2].image = IMG_BUTTONSMALL;
   Canvas canvas(20, 20, kGreen);
-  DrawSkinImage(canvas.dc(), 6, -1, 0, 0, 8, 8, false, false, 0, 0, 8, 8);
+  DrawSkinImage(canvas.dc(), {c->image, 0, 0, 8, 8, false, false, 0, 0, 8, 8});
   EXPECT_EQ(kGreen, canvas.At(3, 3));  // the control itself has no picture
-  DrawSkinImage(canvas.dc(), 6, 2, 0, 0, 8, 8, false, false, 0, 0, 8, 8);
+  DrawSkinImage(canvas.dc(), {c->sub[2].image, 0, 0, 8, 8, false, false, 0, 0, 8, 8});
   EXPECT_EQ(kBlue, canvas.At(3, 3));
-  // Out-of-range controls, sub-elements and pages are ignored.
-  DrawSkinImage(canvas.dc(), MAX_PAGE_CONTROLS, -1, 10, 10, 8, 8, false, false, 0, 0, 8, 8);
-  DrawSkinImage(canvas.dc(), 6, MAX_SUB_ELEMENTS, 10, 10, 8, 8, false, false, 0, 0, 8, 8);
-  g_Main.currentPage = PAGE_COUNT;
-  DrawSkinImage(canvas.dc(), 6, 2, 10, 10, 8, 8, false, false, 0, 0, 8, 8);
+  // Out-of-range pictures are ignored.
+  DrawSkinImage(canvas.dc(), {SKIN_IMAGE_COUNT, 10, 10, 8, 8, false, false, 0, 0, 8, 8});
+  DrawSkinImage(canvas.dc(), {-2, 10, 10, 8, 8, false, false, 0, 0, 8, 8});
   EXPECT_EQ(kGreen, canvas.At(13, 13));
 }
 

@@ -389,7 +389,7 @@ TEST_F(LayoutTest, AMissingImageCollapsesItsControls) {
   EXPECT_EQ(C(3, 6).left, C(3, 6).right);
   // Drawing a collapsed or missing picture does nothing and does not fail.
   HDC dc = CreateCompatibleDC(NULL);
-  DrawSkinImage(dc, 6, -1, 0, 0, 10, 10, false, true, 0, 0, 0, 0);
+  DrawSkinImage(dc, {C(0, 6).image, 0, 0, 10, 10, false, true, 0, 0, 0, 0});
   DeleteDC(dc);
 }
 
@@ -400,7 +400,7 @@ TEST_F(LayoutTest, EverythingStaysInsideTheWindowOnEveryScreen) {
   for (Screen s : {kQvga, kVga, kVgaLandscape, kWide, Screen{320, 240}, Screen{480, 480}}) {
     SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h));
     LayOut(s);
-    int usable = s.h - 2 * g_Main.taskbarHeight;
+    int usable = s.h - 2 * g_Screen.taskbarHeight;
     for (int page = 0; page <= PAGE_BENCHMARK; page++) {
       const PageModel &p = g_Pages[page];
       ASSERT_LE(p.controlCount, MAX_PAGE_CONTROLS);
@@ -411,7 +411,7 @@ TEST_F(LayoutTest, EverythingStaysInsideTheWindowOnEveryScreen) {
         EXPECT_GE(c.left, 0);
         EXPECT_LE(c.right, s.w);
         EXPECT_GE(c.top, 0);
-        EXPECT_LE(c.bottom, menuBand ? s.h - g_Main.taskbarHeight : usable);
+        EXPECT_LE(c.bottom, menuBand ? s.h - g_Screen.taskbarHeight : usable);
         for (int k = 0; k < c.subCount; k++) {
           EXPECT_GE(c.sub[k].left, c.left);
           EXPECT_LE(c.sub[k].right, c.right);

@@ -57,7 +57,7 @@ class PagesTest : public ::testing::Test {
     InitProgramStatics();
     UseScreen({ScreenWidth(), ScreenHeight()});
     LoadSkinImages();
-    bar_ = g_Main.taskbarHeight;
+    bar_ = g_Screen.taskbarHeight;
     SetProductDword(L"EnableDebug", 1);
     // No companion program is started along: they would outlive the test.
     SetProductDword(L"DefaultRegistrySaved", 1);

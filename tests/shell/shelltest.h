@@ -2,6 +2,7 @@
 #pragma once
 #include "testsupport.h"
 #include "mainwindow.h"
+#include "shell/screen.h"
 #include "shell/layout.h"
 #include "shell/pagecatalogue.h"
 #include "shell/skin.h"
@@ -14,10 +15,10 @@ struct Screen {
 
 // Pretends the program runs on a w x h screen with the device's taskbar (26 px at factor 1).
 inline void UseScreen(Screen s) {
-  g_Main.screenWidth = s.w;
-  g_Main.screenHeight = s.h;
+  g_Screen.width = s.w;
+  g_Screen.height = s.h;
   SetScaleFactorsForScreen(s.w, s.h);
-  g_Main.taskbarHeight = ScaleY(26);
+  g_Screen.taskbarHeight = ScaleY(26);
 }
 
 inline ::testing::AssertionResult RectIs(int l, int t, int r, int b, int image, int L, int T, int R, int B,

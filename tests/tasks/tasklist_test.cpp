@@ -210,14 +210,16 @@ TEST(TaskList, StopsAtAHundredRows) {
   for (size_t i = 0; i < sizeof(g.guard); i++) ASSERT_EQ(0x5a, g.guard[i]) << i;
 
   // A full table takes no more rows.
-  EXPECT_EQ(0, AddTaskEntry(&g.list, 1, 0, 1, 1, 0, 0, L"\\x.exe", L"x.exe", L"x", 3, 1));
+  NewTaskRow extra = {L"\\x.exe", L"x.exe", L"x", 3, true, false, true, true};
+  EXPECT_EQ(0, AddTaskEntry(&g.list, extra, TASKS_WINDOWED_ONLY));
   EXPECT_EQ(MAX_TASKS, g.list.count);
   for (size_t i = 0; i < sizeof(g.guard); i++) ASSERT_EQ(0x5a, g.guard[i]) << i;
 }
 
 TEST(TaskList, AddsAChosenProgram) {
   g_List.count = 0;
-  ASSERT_EQ(1, AddTaskEntry(&g_List, 1, 0, 1, 1, 0, 1, L"\\Windows\\tmail.exe", L"tmail.exe", L"tmail", 3, 1));
+  NewTaskRow chosen = {L"\\Windows\\tmail.exe", L"tmail.exe", L"tmail", 3, true, false, true, true};
+  ASSERT_EQ(1, AddTaskEntry(&g_List, chosen, TASKS_WINDOWED_ONLY | TASKS_WITH_ICONS));
   ASSERT_EQ(1, g_List.count);
   const TaskEntry &row = g_List.entries[0];
   EXPECT_STREQ(L"\\Windows\\tmail.exe", row.path);

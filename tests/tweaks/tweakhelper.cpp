@@ -28,7 +28,7 @@
 #include "settings.h"
 #include "tweaks/tweaks.h"
 #include "tweaks/browsercache.h"
-#include "tweaks/companions.h"
+#include "companions/companions.h"
 #include "tasks/database.h"
 #include "tasks/taskops.h"
 #include "shell/pagecommands.h"
@@ -87,8 +87,8 @@ static int PrintValues(void) {
 }
 
 static int Companions(void) {
-  SetCompanionRowActive(0, true);
-  SetCompanionRowActive(1, true);
+  SetTweakSwitch(SWITCH_CLOSE_BUTTON, true);
+  SetTweakSwitch(SWITCH_BATTERY_METER, true);
   if (!FindVTMonitorWindow()) StartVTMonitor();
   int up = 0;
   for (int waited = 0; waited < 20000; waited += 100) {
@@ -138,10 +138,10 @@ static int Rows(LPCWSTR name) {
 
 static int Change(void) {
   if (StepGlyphCacheLevel(true) < 0) StepGlyphCacheLevel(false);
-  SetStorageRowActive(1, !GetStorageRowActive(1));
-  SetStorageRowActive(5, !GetStorageRowActive(5));
-  SetCompanionRowActive(2, !GetCompanionRowActive(2));
-  SetCompanionRowActive(1, false);
+  SetTweakSwitch(SWITCH_REPLICATION_CACHE, !GetTweakSwitch(SWITCH_REPLICATION_CACHE));
+  SetTweakSwitch(SWITCH_KEEP_CAB_FILES, !GetTweakSwitch(SWITCH_KEEP_CAB_FILES));
+  SetTweakSwitch(SWITCH_NETWORK_POWER, !GetTweakSwitch(SWITCH_NETWORK_POWER));
+  SetTweakSwitch(SWITCH_BATTERY_METER, false);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "shell/pagecommands.h"
 #include "shell/layout.h"
 #include "shell/mainwindow.h"
+#include "shell/screen.h"
 #include "shell/pagecatalogue.h"
 #include "shell/skin.h"
 #include "tasks/database.h"
@@ -18,8 +19,8 @@ class TweakPagesTest : public TweaksTest {
  protected:
   void SetUp() override {
     TweaksTest::SetUp();
-    GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
-    g_Main.taskbarHeight = ScaleY(26);
+    GetScreenSize(&g_Screen.width, &g_Screen.height);
+    g_Screen.taskbarHeight = ScaleY(26);
   }
 };
 
@@ -165,8 +166,8 @@ TEST_F(TweakPagesTest, TheProgramCopiesTheDeviceOnItsFirstStartOnlyAndLeavesWith
 TEST_F(BrowserTest, WithoutAStorageCardTheCacheSwitchSaysSoAndStaysOff) {
   SetCards({L"STORAGE", L"SD Card"});
   SetFolder(L"Cache", L"\\Windows\\Cache");
-  GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
-  g_Main.taskbarHeight = ScaleY(26);
+  GetScreenSize(&g_Screen.width, &g_Screen.height);
+  g_Screen.taskbarHeight = ScaleY(26);
   SetProductDword(L"storperfIETmpToStorage", 0);
   SetupPageRows(PAGE_STORAGE);
   {

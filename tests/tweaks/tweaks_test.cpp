@@ -5,6 +5,9 @@
 
 namespace {
 
+const int kStorageSwitches[] = {SWITCH_FILE_CACHE, SWITCH_REPLICATION_CACHE, SWITCH_BROWSER_CACHE_LIMIT,
+                                SWITCH_CACHE_ON_CARD, SWITCH_KEEP_CAB_FILES};
+
 TEST_F(TweaksTest, FirstRunCopiesEveryTweakAndTheRevertPutsTheDeviceBackByteForByte) {
   const std::wstring firstRun = MakeFirstRunDevice();
   ASSERT_NE(std::wstring::npos, firstRun.find(L"[cabfile\\Shell\\open\\command] absent"));
@@ -29,12 +32,12 @@ TEST_F(TweaksTest, FirstRunCopiesEveryTweakAndTheRevertPutsTheDeviceBackByteForB
   // What the pages will show of it: the odd limit sits at the nearest step; every row off.
   EXPECT_EQ(1, GetGlyphCacheLevel());
   EXPECT_FALSE(GetDisplayAnimationActive());
-  for (int row = 0; row < 7; row++) EXPECT_FALSE(GetStorageRowActive(row)) << row;
-  EXPECT_FALSE(StorageRowHasState(3));
-  EXPECT_FALSE(StorageRowHasState(6));
-  EXPECT_FALSE(GetCompanionRowActive(0));
-  EXPECT_TRUE(GetCompanionRowActive(1));
-  EXPECT_FALSE(GetCompanionRowActive(2));
+  for (int s : kStorageSwitches) EXPECT_FALSE(GetTweakSwitch(s)) << s;
+  EXPECT_FALSE(GetTweakSwitch(-1));
+  EXPECT_FALSE(GetTweakSwitch(SWITCH_COUNT));
+  EXPECT_FALSE(GetTweakSwitch(SWITCH_CLOSE_BUTTON));
+  EXPECT_TRUE(GetTweakSwitch(SWITCH_BATTERY_METER));
+  EXPECT_FALSE(GetTweakSwitch(SWITCH_NETWORK_POWER));
   EXPECT_FALSE(NeedsReset());
 
   // Every tweak. Up from the odd limit steps from the nearest step; at the top nothing is written.
@@ -50,26 +53,27 @@ TEST_F(TweaksTest, FirstRunCopiesEveryTweakAndTheRevertPutsTheDeviceBackByteForB
   EXPECT_TRUE(ToggleWindowAnimationValue());
   EXPECT_EQ(0u, System(TWEAK_ANIMATE));
   EXPECT_TRUE(GetDisplayAnimationActive());
-  for (int row : {0, 1, 2, 5}) EXPECT_EQ(TWEAK_CHANGED, SetStorageRowActive(row, true)) << row;
+  for (int s : {SWITCH_FILE_CACHE, SWITCH_REPLICATION_CACHE, SWITCH_BROWSER_CACHE_LIMIT, SWITCH_KEEP_CAB_FILES})
+    EXPECT_EQ(TWEAK_CHANGED, SetTweakSwitch(s, true)) << s;
   EXPECT_EQ(1u, System(TWEAK_FS_ENABLE_CACHE));
   EXPECT_EQ(4096u, System(TWEAK_FS_CACHE_SIZE));
   EXPECT_EQ(4096u, System(TWEAK_REPL_CACHE_SIZE));
   EXPECT_EQ(8192u, System(TWEAK_BROWSER_CACHE_LIMIT));
   EXPECT_EQ(L"wceload.exe \"%1\" /nodelete", Text(HKEY_CLASSES_ROOT, L"cabfile\\Shell\\open\\command", NULL));
-  // The rows without a state of their own change nothing.
-  EXPECT_EQ(TWEAK_UNCHANGED, SetStorageRowActive(3, true));
-  EXPECT_EQ(TWEAK_UNCHANGED, SetStorageRowActive(6, true));
-  EXPECT_FALSE(GetStorageRowActive(3));
-  EXPECT_EQ(TWEAK_CHANGED, SetCompanionRowActive(2, true));
+  // A switch that is not there changes nothing.
+  EXPECT_EQ(TWEAK_UNCHANGED, SetTweakSwitch(-1, true));
+  EXPECT_EQ(TWEAK_UNCHANGED, SetTweakSwitch(SWITCH_COUNT, true));
+  EXPECT_FALSE(GetTweakSwitch(SWITCH_COUNT));
+  EXPECT_EQ(TWEAK_CHANGED, SetTweakSwitch(SWITCH_NETWORK_POWER, true));
   for (int row = TWEAK_POWER_ASYNCMAC; row <= TWEAK_POWER_L2TP; row++) EXPECT_EQ(0u, System(row)) << row;
   SetSystemText(TWEAK_BROWSER_CACHE_FOLDER, L"Storage Card\\Temporary Internet Files");
   SetProductDword(L"storperfIETmpToStorage", 1);
   SetProductDword(L"RealQuitlet", 1);
   SetProductDword(L"Gaugelet", 0);
-  for (int row : {0, 1, 2, 4, 5}) EXPECT_TRUE(GetStorageRowActive(row)) << row;
-  EXPECT_TRUE(GetCompanionRowActive(0));
-  EXPECT_FALSE(GetCompanionRowActive(1));
-  EXPECT_TRUE(GetCompanionRowActive(2));
+  for (int s : kStorageSwitches) EXPECT_TRUE(GetTweakSwitch(s)) << s;
+  EXPECT_TRUE(GetTweakSwitch(SWITCH_CLOSE_BUTTON));
+  EXPECT_FALSE(GetTweakSwitch(SWITCH_BATTERY_METER));
+  EXPECT_TRUE(GetTweakSwitch(SWITCH_NETWORK_POWER));
 
   // A second run keeps the first run's copies.
   LoadDefaultRegistryInfo();
@@ -103,13 +107,13 @@ TEST_F(TweaksTest, TheCacheFolderGoesBackToTheFormFirstRunFound) {
     else SetSystemText(TWEAK_BROWSER_CACHE_FOLDER, L"");
     const std::wstring firstRun = ExportTweakedKeys();
     LoadDefaultRegistryInfo();
-    ASSERT_EQ(TWEAK_CHANGED, SetStorageRowActive(4, true)) << absent;
+    ASSERT_EQ(TWEAK_CHANGED, SetTweakSwitch(SWITCH_CACHE_ON_CARD, true)) << absent;
     EXPECT_EQ(L"Storage Card\\", Text(cache.root, cache.key, cache.value)) << absent;
-    EXPECT_TRUE(GetStorageRowActive(4));
-    EXPECT_EQ(TWEAK_CHANGED, SetStorageRowActive(4, false));
-    EXPECT_FALSE(GetStorageRowActive(4));
+    EXPECT_TRUE(GetTweakSwitch(SWITCH_CACHE_ON_CARD));
+    EXPECT_EQ(TWEAK_CHANGED, SetTweakSwitch(SWITCH_CACHE_ON_CARD, false));
+    EXPECT_FALSE(GetTweakSwitch(SWITCH_CACHE_ON_CARD));
     EXPECT_EQ(firstRun, ExportTweakedKeys()) << absent;
-    SetStorageRowActive(4, true);
+    SetTweakSwitch(SWITCH_CACHE_ON_CARD, true);
     RevertTweakValues();
     EXPECT_EQ(firstRun, ExportTweakedKeys()) << absent;
   }

@@ -1,7 +1,7 @@
 // The program browser and the command that adds a program which is not running to the task list.
 #include "browser.h"
 #include "pagecommands.h"
-#include "pages.h"
+#include "currentpage.h"
 #include "layout.h"
 #include "mainwindow.h"
 #include "pagecatalogue.h"
@@ -578,7 +578,13 @@ void AddProgramCommand(int control, bool *redraw) {
   StringCchCopyW(title2, ARRAYSIZE(title2), exeName);
   size_t len = wcslen(title2);
   title2[len > 4 ? len - 4 : 0] = 0;
-  if (!AddTaskEntry(&g_TaskList, 1, 0, 0, 0, 0, 1, program, exeName, title2, PRIORITY_LEVEL_NORMAL, 1)) {
+  NewTaskRow added = {};
+  added.path = program;
+  added.exeName = exeName;
+  added.title = title2;
+  added.priority = PRIORITY_LEVEL_NORMAL;
+  added.inDatabase = true;
+  if (!AddTaskEntry(&g_TaskList, added, TASKS_WINDOWED_ONLY | TASKS_WITH_ICONS)) {
     // The list is full: nothing is added or saved.
     MessageBeep(MB_OK);
     WriteDebugLog(LOG_GUI, L"-AddProgramCommand done.");

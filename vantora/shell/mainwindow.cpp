@@ -1,15 +1,16 @@
 // The main window procedure: routes messages to the pages, handles the menu bar commands.
 #include "mainwindow.h"
+#include "screen.h"
 #include "layout.h"
 #include "pagecatalogue.h"
 #include "pagecommands.h"
-#include "pages.h"
+#include "currentpage.h"
 #include "skin.h"
 #include "../resource.h"
 #include "../tasks/processfigures.h"
 #include "../tasks/tasklist.h"
 #include "../tasks/taskops.h"
-#include "../tweaks/companions.h"
+#include "../companions/companions.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -40,7 +41,7 @@ static void MainWindow_OnDestroy(void) {
 }
 
 static void MainWindow_OnSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
+  GetScreenSize(&g_Screen.width, &g_Screen.height);
   // A turned screen fits another number of rows.
   RecomputeVisibleRows();
   LayoutPage(g_Main.currentPage, false);
@@ -51,7 +52,7 @@ static void MainWindow_OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   HDC mem = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, g_Main.screenWidth, g_Main.screenHeight);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, g_Screen.width, g_Screen.height);
   HGDIOBJ old = SelectObject(mem, bitmap);
   RECT client;
   GetClientRect(hwnd, &client);
@@ -62,7 +63,7 @@ static void MainWindow_OnPaint(HWND hwnd) {
     IntersectClipRect(mem, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
     DrawPage(mem);
   }
-  BitBlt(dc, 0, 0, g_Main.screenWidth, g_Main.screenHeight, mem, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, g_Screen.width, g_Screen.height, mem, 0, 0, SRCCOPY);
   SelectObject(mem, old);
   DeleteDC(mem);
   DeleteObject(bitmap);

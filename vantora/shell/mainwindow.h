@@ -20,10 +20,7 @@ struct MainWindowState {
   HINSTANCE instance;
   HWND window;
   HWND menuBar;
-  int screenWidth;
-  int screenHeight;
   HWND taskbar;
-  int taskbarHeight;
   bool isPocketPC;
   bool monitorRunning;
   UINT_PTR refreshTimer;

@@ -4,7 +4,6 @@
 #include "debuglog.h"
 #include "strings.h"
 #include "../tasks/taskops.h"
-#include "../tweaks/tweaks.h"
 #include <strsafe.h>
 
 void TaskShownName(const TaskEntry *task, WCHAR *out, size_t outChars) {
@@ -22,27 +21,16 @@ void InitPageItems(int page) {
 }
 
 static int ItemCountOf(int page) {
-  if (PageTraitsOf(page)->items != PAGE_LISTS_TASKS) return PageTraitsOf(page)->items;
+  if (PageRecordOf(page)->items != PAGE_LISTS_TASKS) return PageRecordOf(page)->items;
   int count = g_TaskList.count;
   if (count < 0) count = 0;
   if (count > MAX_TASKS) count = MAX_TASKS;
   return count;
 }
 
-// The state an indicator row shows, from the tweaks that own the values behind it.
-static void ReadItemState(int page, int item, PageModel *p) {
-  if (page == PAGE_STORAGE) {
-    p->itemHasIndicator[item] = StorageRowHasState(item);
-    p->itemState[item] = p->itemHasIndicator[item] && GetStorageRowActive(item);
-  } else {
-    p->itemHasIndicator[item] = true;
-    p->itemState[item] = GetCompanionRowActive(item);
-  }
-}
-
 static void FillItems(int page) {
   PageModel *p = &g_Pages[page];
-  const PageTraits *entry = PageTraitsOf(page);
+  const PageRecord *entry = PageRecordOf(page);
   p->itemCount = ItemCountOf(page);
   ZeroMemory(p->labels, sizeof(p->labels));
   ZeroMemory(p->itemState, sizeof(p->itemState));
@@ -55,14 +43,15 @@ static void FillItems(int page) {
       StringCchPrintfW(key, ARRAYSIZE(key), L"String%dVT", entry->firstLabelKey + i);
       StringCchCopyW(p->labels[i], PAGE_LABEL_CHARS, GetLocalisedString(&g_Strings, key, LOCALISED_STRING_MAX));
     }
-    if (entry->kind == PAGE_KIND_TOGGLES) ReadItemState(page, i, p);
+    // The state an indicator row shows, from the tweaks that own the values behind it.
+    if (entry->readItem) entry->readItem(i, &p->itemHasIndicator[i], &p->itemState[i]);
   }
 }
 
 void SetupPageRows(int page) {
   if (!IsPageNumber(page)) return;
   PageModel *p = &g_Pages[page];
-  const PageTraits *entry = PageTraitsOf(page);
+  const PageRecord *entry = PageRecordOf(page);
   p->firstRowScrolling = entry->firstRowScrolling;
   p->firstRowFixed = entry->firstRowFixed;
   p->visibleRows = RowsThatFit(page);
@@ -78,7 +67,7 @@ void SetupPageRows(int page) {
 }
 
 bool UpdatePageItems(int page) {
-  if (!IsPageNumber(page) || !PageTraitsOf(page)->items) return false;
+  if (!IsPageNumber(page) || !PageRecordOf(page)->items) return false;
   PageModel *p = &g_Pages[page];
   if (ItemCountOf(page) != p->itemCount) {
     SetupPageRows(page);

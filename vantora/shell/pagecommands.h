@@ -1,6 +1,7 @@
 // The commands behind the pages' buttons and rows. Each asks the task or tweak code to act, tells the
 // user what came of it and refreshes the pages that show it. page: the page of the caller; row: an
-// absolute row of the task list; item: the control that was chosen.
+// absolute row of the task list; item: the control that was chosen. Each is defined in the file of
+// its page (pages/).
 #pragma once
 #include <windows.h>
 
@@ -22,11 +23,12 @@ void AddProgramCommand(int control, bool *redraw);
 // Memory page: asks first, closes the ordinary programs and reports the memory freed.
 void CloseAllApplications(int page);
 
-// Display page: the glyph cache minus (item 4) and plus (item 7) controls, the animation toggle.
+// Display page: the glyph cache slider a step down or up, the animation toggle (item: the control chosen).
 void StepGlyphCacheLimit(int item, bool up);
 void ToggleWindowAnimation(int item);
 
-// Storage page toggle rows (row: the absolute row); companions page rows 0..2.
+// Storage page toggle rows (row: the absolute row); companions page rows 0..2. A row without a switch
+// does nothing.
 void SetStorageTweak(int item, int row, bool *redraw);
 void SetCompanionTweak(int item, int row, bool *redraw);
 

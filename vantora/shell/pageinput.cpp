@@ -1,6 +1,6 @@
 // Stylus taps and keys on the pages: pressed looks, keyboard focus, scrolling, and the hand-over to
 // the page whose control or row was chosen (each page's own file says what it does).
-#include "pages.h"
+#include "currentpage.h"
 #include "pageinput.h"
 #include "layout.h"
 #include "mainwindow.h"
@@ -10,10 +10,7 @@
 #include "strings.h"
 #include "wm.h"
 
-static const PageInput *const kInput[PAGE_COUNT] = {
-    &g_MenuPageInput,    &g_TaskPageInput,       &g_MemoryPageInput,    &g_DisplayPageInput,
-    &g_StoragePageInput, &g_CompanionsPageInput, &g_BenchmarkPageInput,
-};
+static const PageInput *InputOf(int page) { return PageRecordOf(page)->input; }
 
 static PressTarget g_Press = {-1, -1, -1};
 // The control (and part) that Enter showed pressed, restored on key up.
@@ -197,8 +194,12 @@ bool HitSub(const SubElement *s, int x, int y) { return PointInControl(x, y, s->
 
 int HitControl(const PageModel *p, int x, int y, int from, int to) {
   for (int c = from; c <= to && c < p->controlCount && c < MAX_PAGE_CONTROLS; c++)
-    if (c >= 1 && Hit(&p->controls[c], x, y)) return c;
+    if (c >= FIRST_PAGE_CONTROL && Hit(&p->controls[c], x, y)) return c;
   return -1;
+}
+
+int IndicatorPart(const PageControl *row, int x, int y) {
+  return row->subCount == TOGGLE_PARTS && HitSub(&row->sub[TOGGLE_INDICATOR], x, y) ? TOGGLE_INDICATOR : -1;
 }
 
 static int HitRow(const PageModel *p, int x, int y) {
@@ -207,20 +208,20 @@ static int HitRow(const PageModel *p, int x, int y) {
 }
 
 static bool IsScrollButton(const PageModel *p, int control) {
-  return p->scrolling && (control == p->firstRowFixed + 1 || control == p->firstRowFixed + 2);
+  return p->scrolling && (control == p->firstRowFixed + SCROLL_UP || control == p->firstRowFixed + SCROLL_DOWN);
 }
 
 // The scroll buttons of a scrolling list page, -1 for none.
 static int HitScrollButton(const PageModel *p, int x, int y) {
   if (!p->scrolling) return -1;
-  for (int c = p->firstRowFixed + 1; c <= p->firstRowFixed + 2; c++)
+  for (int c = p->firstRowFixed + SCROLL_UP; c <= p->firstRowFixed + SCROLL_DOWN; c++)
     if (Hit(&p->controls[c], x, y)) return c;
   return -1;
 }
 
 // Works out what a tap at (x, y) touches on the page: the control and the part of it.
 static PressTarget TargetAt(int page, int x, int y) {
-  const PageInput *input = kInput[page];
+  const PageInput *input = InputOf(page);
   PageModel *p = PageOf(page);
   PressTarget t = {page, -1, -1};
   if (IsListPage(page)) {
@@ -237,11 +238,11 @@ static PressTarget TargetAt(int page, int x, int y) {
 }
 
 static void ShowPressed(int page, const PressTarget &t) {
-  const PageInput *input = kInput[page];
+  const PageInput *input = InputOf(page);
   PageModel *p = PageOf(page);
   if (t.control < 0) return;
   if (IsScrollButton(p, t.control) && !IsRow(p, t.control)) {
-    PressControl(p, t.control, t.control == p->firstRowFixed + 1 ? IMG_SCROLLUP_PUSH : IMG_SCROLLDOWN_PUSH);
+    PressControl(p, t.control, t.control == p->firstRowFixed + SCROLL_UP ? IMG_SCROLLUP_PUSH : IMG_SCROLLDOWN_PUSH);
     return;
   }
   if (IsRow(p, t.control)) {
@@ -254,11 +255,11 @@ static void ShowPressed(int page, const PressTarget &t) {
 
 // The stylus came up on what it went down on: act. True when the whole window must be redrawn.
 static bool ActOnTap(int page, const PressTarget &t) {
-  const PageInput *input = kInput[page];
+  const PageInput *input = InputOf(page);
   PageModel *p = PageOf(page);
   if (IsRow(p, t.control)) return input->actOnRow && input->actOnRow(t.control, t.sub, false);
   if (IsScrollButton(p, t.control)) {
-    Scroll(page, t.control == p->firstRowFixed + 1 ? -1 : 1);
+    Scroll(page, t.control == p->firstRowFixed + SCROLL_UP ? -1 : 1);
     return false;
   }
   return t.control >= 0 && input->actOnControl && input->actOnControl(t.control);
@@ -294,7 +295,7 @@ void OnPageTap(int x, int y, bool down) {
 // With no focus an arrow key brings it back to the remembered item, scrolled into view.
 static void RestoreFocus(int page) {
   PageModel *p = PageOf(page);
-  int resting = kInput[page]->restingFocus;
+  int resting = InputOf(page)->restingFocus;
   if (!IsListPage(page) || p->itemCount <= 0 || RowCount(p) == 0) {
     if (resting >= 0) MoveFocus(p, resting, -1);
     return;
@@ -371,7 +372,7 @@ static void WalkRows(int page, WPARAM key) {
       if (!MoveAlongRows(page, 1)) MessageBeep(MB_OK);
       return;
     case VK_RETURN:
-      if (kInput[page]->actOnRow && kInput[page]->actOnRow(f, 0, true)) RedrawMainWindow();
+      if (InputOf(page)->actOnRow && InputOf(page)->actOnRow(f, 0, true)) RedrawMainWindow();
       return;
   }
 }
@@ -388,10 +389,10 @@ void OnPageKey(UINT message, WPARAM key, LPARAM data) {
   if (message != WM_KEYDOWN) return;
   ReleaseEnterPress();
   PageModel *p = PageOf(page);
-  if (p->focusedControl < 1 || p->focusedControl >= p->controlCount) {
+  if (p->focusedControl < FIRST_PAGE_CONTROL || p->focusedControl >= p->controlCount) {
     if (key != VK_RETURN) RestoreFocus(page);
     return;
   }
-  if (kInput[page]->key) kInput[page]->key(key);
+  if (InputOf(page)->key) InputOf(page)->key(key);
   else WalkRows(page, key);
 }

@@ -1,5 +1,5 @@
 // What the pages share of stylus and key handling, and what each page adds: every page file defines
-// the PageInput of its page(s).
+// the PageInput of its page in its record.
 #pragma once
 #include "pagemodel.h"
 
@@ -30,9 +30,6 @@ struct PageInput {
   int restingFocus;
 };
 
-extern const PageInput g_MenuPageInput, g_TaskPageInput, g_MemoryPageInput, g_DisplayPageInput,
-    g_StoragePageInput, g_CompanionsPageInput, g_BenchmarkPageInput;
-
 PageModel *PageOf(int page);
 int FirstRow(const PageModel *p);
 int RowCount(const PageModel *p);
@@ -46,6 +43,8 @@ bool Hit(const PageControl *c, int x, int y);
 bool HitSub(const SubElement *s, int x, int y);
 // The control under the point among [from, to], -1 for none.
 int HitControl(const PageModel *p, int x, int y, int from, int to);
+// The part of a toggle row a tap touches: its indicator (TOGGLE_INDICATOR), -1 for the rest of the row.
+int IndicatorPart(const PageControl *row, int x, int y);
 
 // Moves the focus to a control (and part); only the two controls concerned are repainted.
 void MoveFocus(PageModel *p, int control, int sub);

@@ -29,9 +29,14 @@ enum PageKind {
   PAGE_KIND_CONTROLS,  // buttons, a slider and switches, no rows (memory, display)
 };
 
-#define PAGE_LISTS_TASKS (-1)  // PageTraits.items of the page that lists the task list
+#define PAGE_LISTS_TASKS (-1)  // PageRecord.items of the page that lists the task list
 
-struct PageTraits {
+struct PageModel;
+struct PageInput;
+
+// What one page is: every page file defines the record of its page, and the table in pagemodel.cpp
+// lists them in page order.
+struct PageRecord {
   PageKind kind;
   int items;               // fixed item count, PAGE_LISTS_TASKS, or 0 for a page without a list
   int firstLabelKey;       // "String<n>VT" of item 0; the others follow in order
@@ -39,10 +44,31 @@ struct PageTraits {
   int firstRowFixed;       // ... and without scrolling; also where the scroll controls start
   bool focusTransparent;   // the focused control draws transparent
   DWORD transparent;       // controls that always draw transparent, one bit each
+  // Height kept free below the rows when working out how many fit (NULL: none).
+  int (*reserveBelowRows)(void);
+  // What a full layout does after the list rows (list pages) or instead of them.
+  void (*layout)(PageModel *p);
+  // The rows laid out again from the items' states and the scroll offset (NULL: rows that do not
+  // follow their items).
+  void (*layoutRows)(PageModel *p);
+  // Draws what the page adds to its controls' pictures: texts, row parts.
+  void (*draw)(HDC dc, const PageModel *p);
+  // The indicator of a toggle row: whether the item has one and its state (NULL: no indicators).
+  void (*readItem)(int item, bool *hasIndicator, bool *state);
+  const PageInput *input;
 };
 
-// What a page is (a page number out of range reads as a page of controls without rows).
-const PageTraits *PageTraitsOf(int page);
+#define CONTROL_BIT(c) (1u << (c))
+
+// Control 0 of every page is the whole screen: laid out, never drawn, hit or focused.
+enum { PAGE_SCREEN, FIRST_PAGE_CONTROL };
+// The scroll controls of a list page, in this order from its firstRowFixed control.
+enum ScrollControl { SCROLL_BAR, SCROLL_UP, SCROLL_DOWN, SCROLL_CONTROLS };
+// The parts of a toggle row: its indicator and its label; a row without an indicator has its label alone.
+enum TogglePart { TOGGLE_INDICATOR, TOGGLE_LABEL, TOGGLE_PARTS, TOGGLE_LABEL_ALONE = 0 };
+
+// What a page is (a page number out of range reads as the memory page, a page of controls).
+const PageRecord *PageRecordOf(int page);
 PageKind PageKindOf(int page);
 // Pages whose controls are list rows (every kind but PAGE_KIND_CONTROLS).
 bool IsListPage(int page);

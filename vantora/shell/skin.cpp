@@ -1,7 +1,5 @@
 // Skin images: loaded once at start from the installation's "Images" folder, freed at window destruction.
 #include "skin.h"
-#include "mainwindow.h"
-#include "pagemodel.h"
 #include "debuglog.h"
 #include "device.h"
 #include "paths.h"
@@ -221,17 +219,9 @@ static void CopySkinBitmap(HDC dc, int image, int x, int y, int w, int h, bool t
   DeleteDC(mem);
 }
 
-void DrawSkinImage(HDC dc, int control, int sub, int x, int y, int w, int h, bool transparent, bool stretch,
-                   int srcX, int srcY, int srcW, int srcH) {
-  int page = g_Main.currentPage;
-  if (page < 0 || page >= PAGE_COUNT || control < 0 || control >= MAX_PAGE_CONTROLS) return;
-  const PageControl *c = &g_Pages[page].controls[control];
-  int image = c->image;
-  if (sub >= 0) {
-    if (sub >= MAX_SUB_ELEMENTS) return;
-    image = c->sub[sub].image;
-  }
-  CopySkinBitmap(dc, image, x, y, w, h, transparent, stretch, srcX, srcY, srcW, srcH);
+void DrawSkinImage(HDC dc, const SkinDraw &what) {
+  CopySkinBitmap(dc, what.image, what.x, what.y, what.w, what.h, what.transparent, what.stretch, what.srcX, what.srcY,
+                 what.srcW, what.srcH);
 }
 
 void DrawSkinImageNumber(HDC dc, int image, int x, int y, int w, int h, bool transparent, bool stretch) {

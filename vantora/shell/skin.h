@@ -51,9 +51,14 @@ void FreeSkinImages(void);
 // Drawn size of an image: ScaleX/ScaleY of half its pixel size; 0 for a missing image or a bad number.
 int SkinW(int image);
 int SkinH(int image);
-// Copies the image of a control of the current page (sub = -1) or of one of its sub-elements to the
-// destination: with the magenta key when transparent, else stretched or plain.
-void DrawSkinImage(HDC dc, int control, int sub, int x, int y, int w, int h, bool transparent, bool stretch,
-                   int srcX, int srcY, int srcW, int srcH);
+// One picture to draw: which, where, and from which part of it.
+struct SkinDraw {
+  int image;                   // a bad number or a missing picture draws nothing
+  int x, y, w, h;              // the destination
+  bool transparent;            // the magenta key lets what is below show through
+  bool stretch;                // resized to w x h, else copied at its own size
+  int srcX, srcY, srcW, srcH;  // the part of the picture
+};
+void DrawSkinImage(HDC dc, const SkinDraw &what);
 // Draws one image by number; the whole picture is the source.
 void DrawSkinImageNumber(HDC dc, int image, int x, int y, int w, int h, bool transparent, bool stretch);

@@ -1,9 +1,10 @@
 // Start-up and shutdown of the main program.
 #include "mainwindow.h"
+#include "screen.h"
 #include "../resource.h"
 #include "../tasks/database.h"
 #include "../tasks/taskops.h"
-#include "../tweaks/companions.h"
+#include "../companions/companions.h"
 #include "../tweaks/tweaks.h"
 #include "pagemodel.h"
 #include "layout.h"
@@ -19,10 +20,10 @@ static void FindTaskbar(void) {
   }
   RECT rc;
   if (g_Main.taskbar && GetClientRect(g_Main.taskbar, &rc))
-    g_Main.taskbarHeight = rc.bottom - rc.top;
+    g_Screen.taskbarHeight = rc.bottom - rc.top;
   else
-    g_Main.taskbarHeight = ScaleY(26);
-  WriteDebugLog(LOG_GUI, L"Taskbar 0x%X height = %d", (unsigned)(UINT_PTR)g_Main.taskbar, g_Main.taskbarHeight);
+    g_Screen.taskbarHeight = ScaleY(26);
+  WriteDebugLog(LOG_GUI, L"Taskbar 0x%X height = %d", (unsigned)(UINT_PTR)g_Main.taskbar, g_Screen.taskbarHeight);
 }
 
 static BOOL RegisterMainClass(void) {
@@ -55,8 +56,8 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
   BeginLoadSkinImages();
   WmSetWaitCursor(TRUE);
 
-  GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
-  WriteDebugLog(LOG_GUI, L"Screen size=%dx%d.", g_Main.screenWidth, g_Main.screenHeight);
+  GetScreenSize(&g_Screen.width, &g_Screen.height);
+  WriteDebugLog(LOG_GUI, L"Screen size=%dx%d.", g_Screen.width, g_Screen.height);
 
   LoadDefaultRegistryInfo();
 

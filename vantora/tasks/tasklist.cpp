@@ -171,7 +171,15 @@ void MergeDatabase(TaskList *list, const TaskDatabase *database, int windowedOnl
     if (list->count >= MAX_TASKS) CompactRows(list, windowedOnly, visibleOnly);
     WCHAR path[TASK_RECORD_PATH_CHARS];
     StringCchCopyW(path, ARRAYSIZE(path), record->path);
-    if (!AddTaskEntry(list, windowedOnly, visibleOnly, 1, 1, 0, 0, path, exeName, title, record->priority, 1))
+    // Shown as a program with a visible window, so that the filters keep it.
+    NewTaskRow added = {};
+    added.path = path;
+    added.exeName = exeName;
+    added.title = title;
+    added.priority = record->priority;
+    added.inDatabase = added.hasWindow = added.visible = true;
+    unsigned flags = (windowedOnly ? TASKS_WINDOWED_ONLY : 0) | (visibleOnly ? TASKS_VISIBLE_ONLY : 0);
+    if (!AddTaskEntry(list, added, flags))
       WriteDebugLog(LOG_GUI, L"Task list full, DB[%d][%s] left out.", r, exeName);
   }
 }
@@ -195,23 +203,24 @@ void ClearTaskList(TaskList *list) {
   list->count = 0;
 }
 
-int AddTaskEntry(TaskList *list, int windowedOnly, int visibleOnly, int hasWindow, int visible, int running, int icons,
-                 LPCWSTR path, LPCWSTR exeName, LPCWSTR title, int priority, int inDatabase) {
+int AddTaskEntry(TaskList *list, const NewTaskRow &added, unsigned flags) {
   if (list->count < 0) list->count = 0;
   if (list->count >= MAX_TASKS) return 0;
   TaskEntry *row = &list->entries[list->count++];
   ZeroMemory(row, sizeof(*row));
-  StringCchCopyW(row->path, TASK_TEXT_CHARS, path ? path : L"");
-  StringCchCopyW(row->exeName, TASK_TEXT_CHARS, exeName ? exeName : L"");
+  StringCchCopyW(row->path, TASK_TEXT_CHARS, added.path ? added.path : L"");
+  StringCchCopyW(row->exeName, TASK_TEXT_CHARS, added.exeName ? added.exeName : L"");
   StringCchCopyW(row->displayName, TASK_TEXT_CHARS, row->exeName);
-  StringCchCopyW(row->title, TASK_TEXT_CHARS, title ? title : L"");
-  row->priority = priority;
-  row->inDatabase = inDatabase ? 1 : 0;
-  row->running = running ? 1 : 0;
-  row->hasWindow = hasWindow ? 1 : 0;
-  row->visible = visible ? 1 : 0;
+  StringCchCopyW(row->title, TASK_TEXT_CHARS, added.title ? added.title : L"");
+  row->priority = added.priority;
+  row->inDatabase = added.inDatabase ? 1 : 0;
+  row->running = added.running ? 1 : 0;
+  row->hasWindow = added.hasWindow ? 1 : 0;
+  row->visible = added.visible ? 1 : 0;
   row->system = (BYTE)IsSystemProcess(row->exeName);
-  if (icons && (PassesFilter(row, windowedOnly, visibleOnly) || row->inDatabase)) FetchIcon(row);
+  if ((flags & TASKS_WITH_ICONS) &&
+      (PassesFilter(row, (flags & TASKS_WINDOWED_ONLY) != 0, (flags & TASKS_VISIBLE_ONLY) != 0) || row->inDatabase))
+    FetchIcon(row);
   return 1;
 }
 
@@ -249,14 +258,16 @@ int BuildTaskListFrom(TaskList *list, const TaskDatabase *database, int windowed
   return BuildRows(list, database, windowedOnly, visibleOnly, icons, true, false);
 }
 
-int BuildTaskListRows(TaskList *list, int windowedOnly, int visibleOnly) {
-  return BuildRows(list, &g_TaskDatabase, windowedOnly, visibleOnly, 0, false, false);
+int BuildTaskListRows(TaskList *list, unsigned flags) {
+  return BuildRows(list, &g_TaskDatabase, (flags & TASKS_WINDOWED_ONLY) != 0, (flags & TASKS_VISIBLE_ONLY) != 0, 0,
+                   false, false);
 }
 
 int BuildTaskListNames(TaskList *list, int windowedOnly, int visibleOnly) {
   return BuildRows(list, &g_TaskDatabase, windowedOnly, visibleOnly, 0, false, true);
 }
 
-int BuildTaskList(TaskList *list, int windowedOnly, int visibleOnly, int icons) {
-  return BuildTaskListFrom(list, &g_TaskDatabase, windowedOnly, visibleOnly, icons);
+int BuildTaskList(TaskList *list, unsigned flags) {
+  return BuildTaskListFrom(list, &g_TaskDatabase, (flags & TASKS_WINDOWED_ONLY) != 0, (flags & TASKS_VISIBLE_ONLY) != 0,
+                           (flags & TASKS_WITH_ICONS) != 0);
 }

@@ -4,7 +4,7 @@
 #include "cpusample.h"
 #include "database.h"
 #include "processfigures.h"
-#include "../tweaks/companions.h"
+#include "../companions/companions.h"
 #include "debuglog.h"
 #include "device.h"
 #include "wm.h"
@@ -75,7 +75,12 @@ void RestoreRows(LPCWSTR operation) {
   WriteDebugLog(LOG_GUI, L"%s: Settings.db not saved, change undone.", operation);
 }
 
-bool IsCompanion(const TaskEntry *row, LPCWSTR exe) { return SameProgramName(row->exeName, exe); }
+// The companion program a row is, -1 for none.
+int CompanionOf(const TaskEntry *row) {
+  for (int which = 0; which < COMPANION_COUNT; which++)
+    if (SameProgramName(row->exeName, g_Companions[which].programFile)) return which;
+  return -1;
+}
 
 }  // namespace
 
@@ -139,9 +144,9 @@ void GetProcessList(void) {
   g_FiguresPending = false;
   SetProcPermissions(oldPermissions);
   if (ahead)
-    BuildTaskListRows(&g_TaskList, 1, 0);
+    BuildTaskListRows(&g_TaskList, TASKS_WINDOWED_ONLY);
   else
-    BuildTaskList(&g_TaskList, 1, 0, 1);
+    BuildTaskList(&g_TaskList, TASKS_WINDOWED_ONLY | TASKS_WITH_ICONS);
   int running = LogRows();
   g_TickSample.taken = FALSE;
   if (ahead) {
@@ -163,7 +168,7 @@ int FinishProcessListWindow(bool rebuildRows) {
   g_FiguresPending = false;
   DWORD start = GetTickCount();
   if (rebuildRows) {
-    BuildTaskListRows(&g_TaskList, 1, 0);
+    BuildTaskListRows(&g_TaskList, TASKS_WINDOWED_ONLY);
     LogRows();
   }
   FetchTaskDetails(&g_TaskList);
@@ -239,28 +244,21 @@ TaskOutcome StartOrCloseTask(int index) {
   WriteDebugLog(LOG_GUI, L"RunCloseTask: name %s process 0x%X systemprocess %d running %d", row->exeName,
                 (unsigned)row->processId, (int)row->system, (int)row->running);
   if (row->system) return TASK_REFUSED;
+  int companion = CompanionOf(row);
   if (row->running) {
     row->running = 0;
-    if (IsCompanion(row, L"GaugeletApp.exe")) {
-      SetGaugeletEnabled(false);
-    } else if (IsCompanion(row, L"QuitletApp.exe")) {
-      SetQuitletEnabled(false);
-    } else if (IsCompanion(row, L"VTMonitor.exe")) {
-      StopVTMonitor();
-      return TASK_MONITOR_STOPPED;
+    if (companion >= 0) {
+      SwitchCompanion(companion, false);
+      if (companion == COMPANION_MONITOR) return TASK_MONITOR_STOPPED;
     } else if (row->window && IsWindow(row->window)) {
       return TASK_TO_CLOSE;
     }
     return TASK_CLOSED;
   }
   WriteDebugLog(LOG_GUI, L"execute file %s", row->path);
-  if (IsCompanion(row, L"GaugeletApp.exe")) {
-    SetGaugeletEnabled(true);
-  } else if (IsCompanion(row, L"QuitletApp.exe")) {
-    SetQuitletEnabled(true);
-  } else if (IsCompanion(row, L"VTMonitor.exe")) {
-    StartVTMonitor();
-    return TASK_MONITOR_STARTED;
+  if (companion >= 0) {
+    SwitchCompanion(companion, true);
+    if (companion == COMPANION_MONITOR) return TASK_MONITOR_STARTED;
   } else {
     // A start that fails is not reported: the rebuilt list shows the program stopped.
     RunProgram(row->path, NULL);

@@ -2,7 +2,7 @@
 // pages show and the changes their rows make.
 #include "tweaks.h"
 #include "browsercache.h"
-#include "companions.h"
+#include "../companions/companions.h"
 #include "debuglog.h"
 #include "device.h"
 #include "settings.h"
@@ -261,7 +261,7 @@ bool ToggleWindowAnimationValue(void) {
   return g_CurrentAnimate == 0;
 }
 
-// ---- Storage and companions pages -----------------------------------------------------------------
+// ---- The switches ----------------------------------------------------------------------------------
 
 static void WriteActiveOrNot(int row, bool on) {
   const TweakValue *t = &g_Tweaks[row];
@@ -269,22 +269,19 @@ static void WriteActiveOrNot(int row, bool on) {
   else WriteTweakDword(row, on ? t->activeDword : t->inactiveDword);
 }
 
-TweakChange SetStorageRowActive(int row, bool on) {
-  // The clear-files action and the note row have no state of their own.
-  if (!StorageRowHasState(row)) return TWEAK_UNCHANGED;
-  WriteDebugLog(LOG_GUI, L"SetStorageTweak row [%d] [%d]", row, (int)on);
-  switch (row) {
-    case 0:
+TweakChange SetTweakSwitch(int which, bool on) {
+  switch (which) {
+    case SWITCH_FILE_CACHE:
       WriteActiveOrNot(TWEAK_FS_ENABLE_CACHE, on);
       WriteActiveOrNot(TWEAK_FS_CACHE_SIZE, on);
       break;
-    case 1:
+    case SWITCH_REPLICATION_CACHE:
       WriteActiveOrNot(TWEAK_REPL_CACHE_SIZE, on);
       break;
-    case 2:
+    case SWITCH_BROWSER_CACHE_LIMIT:
       WriteActiveOrNot(TWEAK_BROWSER_CACHE_LIMIT, on);
       break;
-    case 4:
+    case SWITCH_CACHE_ON_CARD:
       // Without a card nothing moved: the switch's flag stays off.
       if (!MoveBrowserCacheFolder(on)) {
         WriteActiveOrNot(TWEAK_TEMP_TO_STORAGE, false);
@@ -299,29 +296,24 @@ TweakChange SetStorageRowActive(int row, bool on) {
       }
       WriteActiveOrNot(TWEAK_TEMP_TO_STORAGE, on);
       break;
-    case 5:
+    case SWITCH_KEEP_CAB_FILES:
       WriteActiveOrNot(TWEAK_CAB_COMMAND, on);
       break;
+    case SWITCH_CLOSE_BUTTON:
+      SwitchCompanion(COMPANION_CLOSE_BUTTON, on);
+      return TWEAK_CHANGED;
+    case SWITCH_BATTERY_METER:
+      SwitchCompanion(COMPANION_BATTERY_METER, on);
+      return TWEAK_CHANGED;
+    case SWITCH_NETWORK_POWER:
+      WriteDebugLog(LOG_GUI, L"network power management [%d]", (int)on);
+      for (int tweak = TWEAK_POWER_ASYNCMAC; tweak <= TWEAK_POWER_L2TP; tweak++) WriteActiveOrNot(tweak, on);
+      break;
+    default:
+      return TWEAK_UNCHANGED;
   }
   g_NeedsReset = true;
   return TWEAK_CHANGED;
-}
-
-TweakChange SetCompanionRowActive(int row, bool on) {
-  switch (row) {
-    case 0:
-      SetQuitletEnabled(on);
-      return TWEAK_CHANGED;
-    case 1:
-      SetGaugeletEnabled(on);
-      return TWEAK_CHANGED;
-    case 2:
-      WriteDebugLog(LOG_GUI, L"network power management [%d]", (int)on);
-      for (int tweak = TWEAK_POWER_ASYNCMAC; tweak <= TWEAK_POWER_L2TP; tweak++) WriteActiveOrNot(tweak, on);
-      g_NeedsReset = true;
-      return TWEAK_CHANGED;
-  }
-  return TWEAK_UNCHANGED;
 }
 
 // ---- States for the pages ------------------------------------------------------------------------
@@ -335,35 +327,27 @@ bool GetDisplayAnimationActive(void) {
   return ReadTweakDword(TWEAK_ANIMATE, g_Tweaks[TWEAK_ANIMATE].defaultDword) == 0;
 }
 
-bool StorageRowHasState(int row) { return row >= 0 && row <= 5 && row != 3; }
-
-bool GetStorageRowActive(int row) {
-  switch (row) {
-    case 0:
+bool GetTweakSwitch(int which) {
+  switch (which) {
+    case SWITCH_FILE_CACHE:
       return ReadTweakDword(TWEAK_FS_CACHE_SIZE, 0) != 0;
-    case 1:
+    case SWITCH_REPLICATION_CACHE:
       return ReadTweakDword(TWEAK_REPL_CACHE_SIZE, 0) != 0;
-    case 2:
+    case SWITCH_BROWSER_CACHE_LIMIT:
       return ReadTweakDword(TWEAK_BROWSER_CACHE_LIMIT, 0) != 0;
-    case 4:
+    case SWITCH_CACHE_ON_CARD:
       return ReadTweakDword(TWEAK_TEMP_TO_STORAGE, 0) != 0;
-    case 5: {
+    case SWITCH_KEEP_CAB_FILES: {
       WCHAR command[TEXT_CHARS];
       ReadTweakText(TWEAK_CAB_COMMAND, L"", command);
       WriteDebugLog(LOG_GUI, L"lstv %s", command);
       return wcsstr(command, L"/nodelete") != NULL;
     }
-  }
-  return false;
-}
-
-bool GetCompanionRowActive(int row) {
-  switch (row) {
-    case 0:
+    case SWITCH_CLOSE_BUTTON:
       return ReadTweakDword(TWEAK_QUITLET_FLAG, 0) != 0;
-    case 1:
+    case SWITCH_BATTERY_METER:
       return ReadTweakDword(TWEAK_GAUGELET_FLAG, 0) != 0;
-    case 2:
+    case SWITCH_NETWORK_POWER:
       // Absent means the drivers' power management stays disabled, as the saved default assumes.
       return ReadTweakDword(TWEAK_POWER_ASYNCMAC, g_Tweaks[TWEAK_POWER_ASYNCMAC].defaultDword) == 0;
   }

@@ -71,10 +71,23 @@ enum TweakChange {
   TWEAK_UNCHANGED,  // a row without a state of its own
   TWEAK_NO_CARD,    // the cache folder could not move: no storage card (its switch stays off)
 };
-// Storage page rows 0..6 (3 and 6 have no state); row 4 moves the browser's cache folder.
-TweakChange SetStorageRowActive(int row, bool on);
-// Companions page rows: 0 the close button, 1 the battery meter, 2 network power management.
-TweakChange SetCompanionRowActive(int row, bool on);
+// The switches the storage and companions pages show, each backed by one or more tweaked values (or a
+// companion program's flag).
+enum TweakSwitch {
+  SWITCH_FILE_CACHE,           // the file system's cache
+  SWITCH_REPLICATION_CACHE,    // the replication cache
+  SWITCH_BROWSER_CACHE_LIMIT,  // the browser's cache limit
+  SWITCH_CACHE_ON_CARD,        // the browser's cache folder moved to the storage card
+  SWITCH_KEEP_CAB_FILES,       // installed cabinet files kept
+  SWITCH_CLOSE_BUTTON,         // the close button companion
+  SWITCH_BATTERY_METER,        // the battery meter companion
+  SWITCH_NETWORK_POWER,        // the network drivers' power management
+  SWITCH_COUNT,
+};
+// Turns a switch on or off; a number out of range changes nothing (TWEAK_UNCHANGED).
+TweakChange SetTweakSwitch(int which, bool on);
+// The state a switch shows, read from the registry; false for a number out of range.
+bool GetTweakSwitch(int which);
 
 // True after any change that takes effect only after a soft reset.
 bool NeedsReset(void);
@@ -85,6 +98,3 @@ void FlushRegistryAndReset(void);
 // States the pages show, read from the registry.
 int GetGlyphCacheLevel(void);           // 0..3
 bool GetDisplayAnimationActive(void);   // active: animation switched off
-bool GetStorageRowActive(int row);      // rows 0..6 of the storage page
-bool GetCompanionRowActive(int row);    // rows 0..2 of the companions page
-bool StorageRowHasState(int row);

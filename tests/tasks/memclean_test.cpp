@@ -1,11 +1,12 @@
 // Memory cleanup with real programs in the device: which ones close, the report, the amount freed.
 #include "testsupport.h"
-#include "boxanswer.h"
+#include "../tweaks/boxanswer.h"
 #include "tasks/memclean.h"
 #include "shell/pagecommands.h"
 #include "tasks/processfigures.h"
 #include "tasks/database.h"
 #include "shell/mainwindow.h"
+#include "shell/screen.h"
 #include "debuglog.h"
 #include "programstatics.h"
 #include "device.h"
@@ -33,8 +34,8 @@ class MemCleanTest : public ::testing::Test {
     SetProductDword(L"EnableDebug", 1);
     ReadDebugSwitch();
     RemoveFile(kLog);
-    GetScreenSize(&g_Main.screenWidth, &g_Main.screenHeight);
-    g_Main.taskbarHeight = ScaleY(26);
+    GetScreenSize(&g_Screen.width, &g_Screen.height);
+    g_Screen.taskbarHeight = ScaleY(26);
     folder_ = MakeTempFolder(L"memclean");
   }
   // A copy of the task helper under another name, started and ready.

@@ -4,20 +4,32 @@
 #pragma once
 #include <windows.h>
 
+// The companion programs the task list and the companions page both switch: one table.
+enum CompanionProgram { COMPANION_CLOSE_BUTTON, COMPANION_BATTERY_METER, COMPANION_MONITOR, COMPANION_COUNT };
+
+struct Companion {
+  LPCWSTR programFile;
+  LPCWSTR windowClass;
+  LPCWSTR windowTitle;
+  LPCWSTR shortcut;  // in the StartUp folder
+  LPCWSTR flag;      // the switch under the product key; NULL: the monitor counts as on while its window exists
+};
+
+extern const Companion g_Companions[COMPANION_COUNT];
+
+// Switches a companion on or off: its flag written (when it has one), the program started with its
+// StartUp shortcut or its window closed and the shortcut removed. A number out of range does nothing.
+void SwitchCompanion(int which, bool on);
+
 // Main windows, found by class and title; NULL when the program is not running.
 HWND FindVTMonitorWindow(void);
 HWND FindQuitletWindow(void);
 HWND FindGaugeletWindow(void);
 
-// Start the program through the shell by its quoted full path in the installation folder and put a
-// shortcut to it into the StartUp folder. A start that fails is not reported.
-void StartQuitlet(void);
-void StartGaugelet(void);
+// The monitor started through the shell by its quoted full path in the installation folder, with a
+// shortcut in the StartUp folder; stopped by closing its main window (not waited for), the shortcut
+// removed. A start that fails is not reported.
 void StartVTMonitor(void);
-// Close the program's main window (it then leaves its message loop) and remove its StartUp shortcut.
-// Does not wait for the program to end.
-void StopQuitlet(void);
-void StopGaugelet(void);
 void StopVTMonitor(void);
 
 // Write the enabled flag ("RealQuitlet", "Gaugelet") and start or stop the program to match.

@@ -7,29 +7,21 @@
 #include "wm.h"
 #include <strsafe.h>
 
-namespace {
-
-struct Companion {
-  LPCWSTR programFile;
-  LPCWSTR windowClass;
-  LPCWSTR windowTitle;
-  LPCWSTR shortcut;
-  LPCWSTR flag;  // NULL: the monitor counts as enabled while its window exists
-};
-
-enum CompanionIndex { QUITLET, GAUGELET, MONITOR };
-
-const Companion kCompanions[] = {
+const Companion g_Companions[COMPANION_COUNT] = {
     {L"QuitletApp.exe", L"QUITLETAPP", L"QuitletApp", L"QuitletApp.lnk", L"RealQuitlet"},
     {L"GaugeletApp.exe", L"GAUGELETAPPTOPLVL", L"GaugeletAppTopLvl", L"GaugeletApp.lnk", L"Gaugelet"},
     {L"VTMonitor.exe", L"VTMONITOR", L"VTMonitor", L"VTMonitor.lnk", NULL},
 };
 
-HWND FindCompanion(int which) { return FindWindowW(kCompanions[which].windowClass, kCompanions[which].windowTitle); }
+namespace {
+
+enum { QUITLET = COMPANION_CLOSE_BUTTON, GAUGELET = COMPANION_BATTERY_METER, MONITOR = COMPANION_MONITOR };
+
+HWND FindCompanion(int which) { return FindWindowW(g_Companions[which].windowClass, g_Companions[which].windowTitle); }
 
 // true when the shell took the start (the shortcut is made either way, as the switch says).
 bool StartCompanion(int which) {
-  const Companion *c = &kCompanions[which];
+  const Companion *c = &g_Companions[which];
   WCHAR command[MAX_PATH];
   if (FAILED(StringCchCopyW(command, ARRAYSIZE(command), CompanionCommand(c->programFile)))) command[0] = 0;
   WriteDebugLog(LOG_GUI, L"Start companion [%s]", command);
@@ -40,21 +32,12 @@ bool StartCompanion(int which) {
 }
 
 void StopCompanion(int which) {
-  const Companion *c = &kCompanions[which];
+  const Companion *c = &g_Companions[which];
   HWND window = FindCompanion(which);
   WriteDebugLog(LOG_GUI, L"Stop companion [%s] window 0x%X", c->programFile, (unsigned)(UINT_PTR)window);
   // Another program's window: the layer asks it to close, as the desktop refuses to destroy it.
   if (window) WmCloseWindow(window);
   SetStartupShortcut(0, NULL, c->shortcut);
-}
-
-void SetCompanionEnabled(int which, bool on) {
-  DWORD value = on ? 1 : 0;
-  WriteMachineSetting(PRODUCT_KEY, kCompanions[which].flag, REG_DWORD, &value, sizeof(value));
-  if (on)
-    StartCompanion(which);
-  else
-    StopCompanion(which);
 }
 
 }  // namespace
@@ -71,15 +54,23 @@ HWND FindVTMonitorWindow(void) { return FindCompanion(MONITOR); }
 HWND FindQuitletWindow(void) { return FindCompanion(QUITLET); }
 HWND FindGaugeletWindow(void) { return FindCompanion(GAUGELET); }
 
-void StartQuitlet(void) { StartCompanion(QUITLET); }
-void StartGaugelet(void) { StartCompanion(GAUGELET); }
 void StartVTMonitor(void) { StartCompanion(MONITOR); }
-void StopQuitlet(void) { StopCompanion(QUITLET); }
-void StopGaugelet(void) { StopCompanion(GAUGELET); }
 void StopVTMonitor(void) { StopCompanion(MONITOR); }
 
-void SetQuitletEnabled(bool on) { SetCompanionEnabled(QUITLET, on); }
-void SetGaugeletEnabled(bool on) { SetCompanionEnabled(GAUGELET, on); }
+void SwitchCompanion(int which, bool on) {
+  if (which < 0 || which >= COMPANION_COUNT) return;
+  if (g_Companions[which].flag) {
+    DWORD value = on ? 1 : 0;
+    WriteMachineSetting(PRODUCT_KEY, g_Companions[which].flag, REG_DWORD, &value, sizeof(value));
+  }
+  if (on)
+    StartCompanion(which);
+  else
+    StopCompanion(which);
+}
+
+void SetQuitletEnabled(bool on) { SwitchCompanion(QUITLET, on); }
+void SetGaugeletEnabled(bool on) { SwitchCompanion(GAUGELET, on); }
 
 bool StartOrStopVTMonitor(void) {
   if (FindVTMonitorWindow()) {
@@ -106,21 +97,21 @@ void StartBenchmark(int mode) {
 }
 
 // The companions CheckCompanionsAtStart started, whose windows the first task list waits for.
-static bool g_StartedAtStart[ARRAYSIZE(kCompanions)];
+static bool g_StartedAtStart[COMPANION_COUNT];
 
 void CheckCompanionsAtStart(void) {
   // An absent flag counts as off, as the companions page shows it.
-  DWORD quitlet = ReadMachineDword(PRODUCT_KEY, kCompanions[QUITLET].flag, 0);
+  DWORD quitlet = ReadMachineDword(PRODUCT_KEY, g_Companions[QUITLET].flag, 0);
   if (!FindQuitletWindow() && quitlet) g_StartedAtStart[QUITLET] = StartCompanion(QUITLET);
 
-  DWORD gaugelet = ReadMachineDword(PRODUCT_KEY, kCompanions[GAUGELET].flag, 0) ? 1 : 0;
-  WriteMachineSetting(PRODUCT_KEY, kCompanions[GAUGELET].flag, REG_DWORD, &gaugelet, sizeof(gaugelet));
+  DWORD gaugelet = ReadMachineDword(PRODUCT_KEY, g_Companions[GAUGELET].flag, 0) ? 1 : 0;
+  WriteMachineSetting(PRODUCT_KEY, g_Companions[GAUGELET].flag, REG_DWORD, &gaugelet, sizeof(gaugelet));
   if (!FindGaugeletWindow() && gaugelet) g_StartedAtStart[GAUGELET] = StartCompanion(GAUGELET);
 }
 
 int CompanionsStillStarting(void) {
   int missing = 0;
-  for (int which = 0; which < (int)ARRAYSIZE(kCompanions); which++) {
+  for (int which = 0; which < COMPANION_COUNT; which++) {
     if (g_StartedAtStart[which] && FindCompanion(which)) g_StartedAtStart[which] = false;
     missing += g_StartedAtStart[which];
   }

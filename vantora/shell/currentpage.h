@@ -1,4 +1,4 @@
-// The seven pages: drawing, stylus taps and keys.
+// The current page: drawing it, its stylus taps and keys, opening and refreshing pages.
 #pragma once
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // button and battery meter programs are installed, a stand-in with their classes and titles takes
 // their place in the installation folder.
 #include "testsupport.h"
-#include "tweaks/companions.h"
+#include "companions/companions.h"
 #include "device.h"
 #include "paths.h"
 #include "settings.h"
