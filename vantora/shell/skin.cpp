@@ -1,7 +1,7 @@
 // Skin images: loaded once at start from the installation's "Images" folder, freed at window destruction.
 #include "skin.h"
 #include "debuglog.h"
-#include "device.h"
+#include "screen.h"
 #include "paths.h"
 #include "settings.h"
 #include "wm.h"
