@@ -18,6 +18,12 @@ const Suited kPrograms[] = {
     {L"Benchmark.exe", L"BENCHMARK", L"Benchmark"},
 };
 
+// Names the case by its program in the test list.
+void PrintTo(const Suited &p, std::ostream *out) {
+  std::wstring exe = p.exe;
+  *out << std::string(exe.begin(), exe.end());
+}
+
 int CountProcesses(const wchar_t *exe) {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snap == INVALID_HANDLE_VALUE) return -1;
@@ -55,7 +61,8 @@ TEST_P(OneCopy, TwoStartsAtOnceLeaveOneCopy) {
     ASSERT_TRUE(copies[1].Start(InstalledProgram(p.exe)));
     HANDLE both[2] = {copies[0].process, copies[1].process};
     DWORD first = WaitForMultipleObjects(2, both, FALSE, 20000);
-    ASSERT_LT(first - WAIT_OBJECT_0, 2u) << "neither copy ended";
+    ASSERT_NE((DWORD)WAIT_TIMEOUT, first) << "neither copy ended: " << CountProcesses(p.exe) << " copies run";
+    ASSERT_LT(first - WAIT_OBJECT_0, 2u);
     Program &left = copies[first - WAIT_OBJECT_0], &kept = copies[1 - (first - WAIT_OBJECT_0)];
     EXPECT_EQ(0u, left.Wait(0));
     ASSERT_EQ((DWORD)STILL_ACTIVE, kept.Wait(0));
