@@ -156,6 +156,30 @@ class PagesTest : public ::testing::Test {
     return L"";
   }
   std::wstring Text(const wchar_t *key) { return GetLocalisedString(&g_Strings, key, LOCALISED_STRING_MAX); }
+  // The task page from the menu's first entry.
+  void OpenTaskPage() {
+    PageModel menu = Layout(PAGE_MENU);
+    TapControl(menu.controls[FirstRowControl(&menu)]);
+    ASSERT_TRUE(WaitLines(L"currp 1", 1));
+    Sleep(300);
+  }
+  // The program browser from the task page's Add button, which sits below the rows: where depends on
+  // how many rows the program lists.
+  HWND OpenBrowser(int rows) {
+    FillTaskList(rows);
+    SetupPageRows(PAGE_TASKS);
+    LayoutPage(PAGE_TASKS, false);
+    TapControl(g_Pages[PAGE_TASKS].controls[4]);
+    HWND browser = NULL;
+    WaitUntil([&] {
+      HWND w = GetForegroundWindow();
+      WCHAR cls[64] = L"";
+      GetClassNameW(w, cls, ARRAYSIZE(cls));
+      if (StartsWith(cls, L"browsefile:")) browser = w;
+      return browser != NULL;
+    }, 6000);
+    return browser;
+  }
 
   ProductKeyGuard guard_{{L"EnableDebug", L"DefaultRegistrySaved", L"RealQuitlet", L"Gaugelet"}};
   Program app_;
@@ -329,28 +353,9 @@ TEST_F(PagesTest, BrowserAddsAProgramOnceAndRefusesItAgainThroughItsShortcut) {
   RemoveFile(db);
   HWND hwnd = Start();
   ASSERT_NE(nullptr, hwnd);
-  PageModel menu = Layout(PAGE_MENU);
-  TapControl(menu.controls[FirstRowControl(&menu)]);
-  ASSERT_TRUE(WaitLines(L"currp 1", 1));
-  Sleep(300);
+  OpenTaskPage();
   int count = LoggedTaskCount();
-
-  // The buttons sit below the rows: where depends on how many rows there are.
-  auto openBrowser = [&]() -> HWND {
-    FillTaskList(count);
-    SetupPageRows(PAGE_TASKS);
-    LayoutPage(PAGE_TASKS, false);
-    TapControl(g_Pages[PAGE_TASKS].controls[4]);
-    HWND browser = NULL;
-    WaitUntil([&] {
-      HWND w = GetForegroundWindow();
-      WCHAR cls[64] = L"";
-      GetClassNameW(w, cls, ARRAYSIZE(cls));
-      if (StartsWith(cls, L"browsefile:")) browser = w;
-      return browser != NULL;
-    }, 6000);
-    return browser;
-  };
+  auto openBrowser = [&] { return OpenBrowser(count); };
   auto pathShown = [](HWND browser) {
     WCHAR text[MAX_PATH] = L"";
     SendMessageW(GetDlgItem(browser, 501), WM_GETTEXT, ARRAYSIZE(text), (LPARAM)text);
@@ -652,10 +657,7 @@ TEST_F(PagesTest, TaskPageByKeysHelpTheTickAndTheBrowserAddingNothing) {
   RemoveFile(db);
   HWND hwnd = Start();
   ASSERT_NE(nullptr, hwnd);
-  PageModel menu = Layout(PAGE_MENU);
-  TapControl(menu.controls[FirstRowControl(&menu)]);
-  ASSERT_TRUE(WaitLines(L"currp 1", 1));
-  Sleep(300);
+  OpenTaskPage();
   PageModel tasks = Layout(PAGE_TASKS);
   ASSERT_GT(tasks.itemCount, 0);
   int firstRow = FirstRowControl(&tasks);
@@ -727,21 +729,8 @@ TEST_F(PagesTest, TaskPageByKeysHelpTheTickAndTheBrowserAddingNothing) {
   EXPECT_TRUE(WaitUntil([&] { return CountLines(L"Refresh tick:") > ticks; }, 9000));
   RemoveFile(db);  // the level steps above saved it
 
-  // The buttons sit below the rows; an added row is in no list the log names yet.
-  auto openBrowser = [&](int added = 0) -> HWND {
-    FillTaskList(LoggedTaskCount() + added);
-    SetupPageRows(PAGE_TASKS);
-    LayoutPage(PAGE_TASKS, false);
-    TapControl(g_Pages[PAGE_TASKS].controls[4]);
-    HWND browser = NULL;
-    WaitUntil([&] {
-      WCHAR cls[64] = L"";
-      GetClassNameW(GetForegroundWindow(), cls, ARRAYSIZE(cls));
-      if (StartsWith(cls, L"browsefile:")) browser = GetForegroundWindow();
-      return browser != NULL;
-    }, 6000);
-    return browser;
-  };
+  // An added row is in no list the log names yet.
+  auto openBrowser = [&](int added = 0) { return OpenBrowser(LoggedTaskCount() + added); };
   auto choose = [&](HWND browser, int downs, const std::wstring &path) {
     Key(VK_RIGHT);
     Type("vtbrowse");
