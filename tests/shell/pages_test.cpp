@@ -163,6 +163,13 @@ class PagesTest : public ::testing::Test {
     ASSERT_TRUE(WaitLines(L"currp 1", 1));
     Sleep(300);
   }
+  // A page by the menu's keys, from the menu's first entry.
+  void OpenByKeys(int page) {
+    for (int i = 1; i < page; i++) Key(VK_DOWN);
+    Key(VK_RETURN);
+    ASSERT_TRUE(WaitLines(L"currp " + std::to_wstring(page), 1));
+    Sleep(300);
+  }
   // The program browser from the task page's Add button, which sits below the rows: where depends on
   // how many rows the program lists.
   HWND OpenBrowser(int rows) {
@@ -178,6 +185,8 @@ class PagesTest : public ::testing::Test {
       if (StartsWith(cls, L"browsefile:")) browser = w;
       return browser != NULL;
     }, 6000);
+    // Ready once its path box, made after the window, names the tree's root.
+    WaitUntil([&] { return GetWindowTextLengthW(GetDlgItem(browser, 501)) > 0; }, 3000);
     return browser;
   }
 
@@ -320,6 +329,24 @@ TEST_F(PagesTest, ListsScrollOneItemPerTapAndWithTheKeysAndBeepAtTheirEnds) {
   EXPECT_EQ(0u, app_.Wait(10000));
 }
 
+// The task database put aside for a test and back as it was however the test ends.
+class DatabaseAside {
+ public:
+  DatabaseAside() : path_(InstallFolder() + L"\\Settings.db") {
+    had_ = ReadFileBytes(path_, &saved_);
+    RemoveFile(path_);
+  }
+  ~DatabaseAside() {
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveFile(path_);
+    if (had_) WriteFileBytes(path_, saved_.data(), saved_.size());
+  }
+  const std::wstring path_;
+ private:
+  std::string saved_;
+  bool had_;
+};
+
 // A folder of the device with programs, other files and a shortcut, for the browser.
 class BrowserFolder {
  public:
@@ -347,10 +374,8 @@ class BrowserFolder {
 
 TEST_F(PagesTest, BrowserAddsAProgramOnceAndRefusesItAgainThroughItsShortcut) {
   BrowserFolder folder;
-  std::wstring db = InstallFolder() + L"\\Settings.db";
-  std::string savedDb;
-  bool hadDb = ReadFileBytes(db, &savedDb);
-  RemoveFile(db);
+  DatabaseAside aside;
+  const std::wstring &db = aside.path_;
   HWND hwnd = Start();
   ASSERT_NE(nullptr, hwnd);
   OpenTaskPage();
@@ -448,8 +473,6 @@ TEST_F(PagesTest, BrowserAddsAProgramOnceAndRefusesItAgainThroughItsShortcut) {
   EXPECT_EQ(2, CountLines(L"AddProgramCommand [\\VTBrowseTest\\zzdemo.exe][zzdemo.exe]"));
 
   app_.Kill();
-  RemoveFile(db);
-  if (hadDb) WriteFileBytes(db, savedDb.data(), savedDb.size());
 }
 
 // Registry values a test changes outside the product key; put back as they were when it goes.
@@ -651,10 +674,8 @@ TEST_F(PagesTest, TaskPageByKeysHelpTheTickAndTheBrowserAddingNothing) {
   const std::wstring note = std::wstring(BrowserFolder::kFolder) + L"\\zznote.lnk";
   RemoveFile(note);
   ASSERT_TRUE(SHCreateShortcut(L"\\VTBrowseTest\\zznote.lnk", L"\\VTBrowseTest\\notes.txt"));
-  std::wstring db = InstallFolder() + L"\\Settings.db";
-  std::string savedDb;
-  bool hadDb = ReadFileBytes(db, &savedDb);
-  RemoveFile(db);
+  DatabaseAside aside;
+  const std::wstring &db = aside.path_;
   HWND hwnd = Start();
   ASSERT_NE(nullptr, hwnd);
   OpenTaskPage();
@@ -790,8 +811,6 @@ TEST_F(PagesTest, TaskPageByKeysHelpTheTickAndTheBrowserAddingNothing) {
   EXPECT_TRUE(WaitUntil([] { return IsWindowVisible(DeviceTaskbar()); }, 3000));
 
   RemoveFile(note);
-  RemoveFile(db);
-  if (hadDb) WriteFileBytes(db, savedDb.data(), savedDb.size());
 }
 
 // The companion page's first two rows start and stop the close button and the battery meter; the
@@ -803,11 +822,7 @@ TEST_F(PagesTest, CompanionRowsStartAndStopTheirProgramsAndCompareWithoutAResult
   RemoveFile(result);
   HWND hwnd = Start();
   ASSERT_NE(nullptr, hwnd);
-  // By key: the menu's fifth entry.
-  for (int i = 0; i < 4; i++) Key(VK_DOWN);
-  Key(VK_RETURN);
-  ASSERT_TRUE(WaitLines(L"currp 5", 1));
-  Sleep(300);
+  OpenByKeys(PAGE_COMPANIONS);
   PageModel companions = Layout(PAGE_COMPANIONS);
   struct {
     const wchar_t *cls, *title;
@@ -826,10 +841,7 @@ TEST_F(PagesTest, CompanionRowsStartAndStopTheirProgramsAndCompareWithoutAResult
   TapOk();
   Sleep(300);
 
-  for (int i = 0; i < 5; i++) Key(VK_DOWN);
-  Key(VK_RETURN);
-  ASSERT_TRUE(WaitLines(L"currp 6", 1));
-  Sleep(300);
+  OpenByKeys(PAGE_BENCHMARK);
   PageModel bench = Layout(PAGE_BENCHMARK);
   TapControl(bench.controls[FirstRowControl(&bench) + 2]);
   HWND box = WaitMessageBox();
