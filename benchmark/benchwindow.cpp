@@ -10,6 +10,7 @@
 #include "suite.h"
 #include "debuglog.h"
 #include "device.h"
+#include "programstatics.h"
 #include "settings.h"
 #include "strings.h"
 #include <strsafe.h>
@@ -371,8 +372,12 @@ int BenchmarkMain(HINSTANCE instance, LPCWSTR commandLine, int showCommand) {
   WriteDeviceInfoHeader(LOG_BENCHMARK);
 
   g_Bench.instance = instance;
-  HWND running = FindWindowW(BENCHMARK_CLASS, BENCHMARK_TITLE);
-  if (running) {
+  HWND running;
+  if (!TakeInstanceName(L"VantoraSuite.Benchmark", BENCHMARK_CLASS, BENCHMARK_TITLE, INSTANCE_WAIT_MS, &running)) {
+    if (!running) {
+      WriteDebugLog(LOG_BENCHMARK, L"Duplicate instance: another copy is starting.");
+      return 0;
+    }
     WriteDebugLog(LOG_BENCHMARK, L"Already running: 0x%X", (unsigned)(UINT_PTR)running);
     WmSetForegroundWindow((HWND)((UINT_PTR)running | 1));
     return 0;

@@ -14,12 +14,24 @@ void InitProgramStatics(void) {
   CWM_VT_REFRESH = RegisterWindowMessageW(L"Vantora Refresh");
 }
 
-int TakeInstanceName(const wchar_t *name, unsigned long waitMs) {
+int TakeInstanceName(const wchar_t *name, const wchar_t *windowClass, const wchar_t *windowTitle,
+                     unsigned long waitMs, HWND *running) {
+  *running = NULL;
   HANDLE mutex = CreateMutexW(NULL, FALSE, name);
   if (!mutex) return 1;  // nothing to compare with: run, as before
-  // A copy that is ending gives the name up as its process ends; a running one keeps it.
-  DWORD got = WaitForSingleObject(mutex, waitMs);
-  if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return 1;  // owned by this thread until it ends
+  DWORD start = GetTickCount();
+  for (;;) {
+    // The holder gives the name up as its process ends (abandoned when it was killed).
+    DWORD got = WaitForSingleObject(mutex, 0);
+    if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return 1;  // owned by this thread until it ends
+    *running = FindWindowW(windowClass, windowTitle);
+    DWORD waited = GetTickCount() - start;
+    if (*running || waited >= waitMs) break;
+    // Woken at once when the holder ends; its window appearing is looked for between waits.
+    DWORD slice = waitMs - waited < 20 ? waitMs - waited : 20;
+    got = WaitForSingleObject(mutex, slice);
+    if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return 1;
+  }
   CloseHandle(mutex);
   return 0;
 }

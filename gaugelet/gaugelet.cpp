@@ -109,12 +109,11 @@ int GaugeletMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
   ReadDebugSwitch();
   WriteDebugLog(LOG_GAUGELET, L"Battery meter start.");
 
-  if (FindWindowW(GAUGELET_TOPLVL_CLASS, GAUGELET_TOPLVL_TITLE)) {
-    WriteDebugLog(LOG_GAUGELET, L"Duplicate instance: GL top lvl window found!");
-    return 0;
-  }
-  if (!TakeInstanceName(L"VantoraSuite.GaugeletApp", 3000)) {
-    WriteDebugLog(LOG_GAUGELET, L"Duplicate instance: another copy is starting.");
+  HWND running;
+  if (!TakeInstanceName(L"VantoraSuite.GaugeletApp", GAUGELET_TOPLVL_CLASS, GAUGELET_TOPLVL_TITLE, INSTANCE_WAIT_MS,
+                        &running)) {
+    WriteDebugLog(LOG_GAUGELET, running ? L"Duplicate instance: GL top lvl window found!"
+                                        : L"Duplicate instance: another copy is starting.");
     return 0;
   }
 

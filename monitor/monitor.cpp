@@ -6,6 +6,7 @@
 #include "tasklist.h"
 #include "debuglog.h"
 #include "device.h"
+#include "programstatics.h"
 #include "wm.h"
 #include "wm_process.h"
 
@@ -233,8 +234,10 @@ LRESULT CALLBACK MonitorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 int MonitorMain(HINSTANCE instance) {
   ReadDebugSwitch();
   WriteDeviceInfoHeader(LOG_MONITOR);
-  if (FindWindowW(VTMONITOR_CLASS, VTMONITOR_TITLE)) {
-    WriteDebugLog(LOG_MONITOR, L"Vantora monitor is already running!");
+  HWND running;
+  if (!TakeInstanceName(L"VantoraSuite.VTMonitor", VTMONITOR_CLASS, VTMONITOR_TITLE, INSTANCE_WAIT_MS, &running)) {
+    WriteDebugLog(LOG_MONITOR, running ? L"Vantora monitor is already running!"
+                                       : L"Duplicate instance: another copy is starting.");
     return 0;
   }
   g_Monitor.instance = instance;

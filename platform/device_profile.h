@@ -17,6 +17,7 @@
 #define DEVICE_MENUBAR_CLASS L"menu_worker"
 #define DEVICE_SLEEP_CLASS L"HHSleep"             // the dark screen while the device sleeps
 #define DEVICE_SHOWN_WINDOW_PROP L"HHShownWindow" // taskbar property: the window the taskbar shows
+#define DEVICE_FULLSCREEN_MSG (WM_APP + 21)      // to the taskbar: wParam the window, lParam SHFS_ flags
 
 #define DEVICE_PROFILE_RAM L"RamMB"                               // REG_DWORD, program memory in MB (absent: 128)
 #define DEVICE_PROFILE_STORE L"StoreMB"                           // REG_DWORD, object store in MB (absent: 64)

@@ -90,6 +90,16 @@ HWND WmGetDesktopWindow(void) { return FindWindowW(DEVICE_TODAY_CLASS, DEVICE_TO
 
 BOOL SHInitExtraControls(void) { return TRUE; }
 
+BOOL SHFullScreen(HWND hwnd, DWORD flags) {
+  if (!IsWindow(hwnd)) return FALSE;
+  HWND taskbar = FindWindowW(DEVICE_TASKBAR_CLASS, L"");
+  if (!taskbar) return FALSE;
+  DWORD_PTR done = 0;
+  // Sent, not posted: a window that hid the taskbar can take the room at once.
+  return SendMessageTimeoutW(taskbar, DEVICE_FULLSCREEN_MSG, (WPARAM)hwnd, (LPARAM)flags, SMTO_ABORTIFHUNG, 2000,
+                             &done) && done;
+}
+
 BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai, DWORD dwFlags) {
   if (!psai) return FALSE;
   psai->fActive = LOWORD(wParam) != WA_INACTIVE;

@@ -69,6 +69,19 @@ BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO 
 BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
 BOOL SHInitExtraControls(void);
 
+#ifndef SHFS_SHOWTASKBAR
+#define SHFS_SHOWTASKBAR 0x0001
+#define SHFS_HIDETASKBAR 0x0002
+#define SHFS_SHOWSIPBUTTON 0x0004
+#define SHFS_HIDESIPBUTTON 0x0008
+#define SHFS_SHOWSTARTICON 0x0010
+#define SHFS_HIDESTARTICON 0x0020
+#endif
+// Full screen for a program's window: the shell hides its taskbar and the Start icon while the
+// window asks (or until the window is gone) and shows them again on the SHOW flags. The window places
+// itself over the room it gets. The input panel button flags are accepted; the device has none.
+BOOL SHFullScreen(HWND hwnd, DWORD flags);
+
 // ---- Windows ---------------------------------------------------------------------------------------
 
 // CreateWindowEx with the handheld's rules: a top-level window without a caption style is borderless

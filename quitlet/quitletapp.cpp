@@ -59,12 +59,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 int QuitletMain(HINSTANCE instance, int showCommand) {
   ReadDebugSwitch();
   WriteDebugLog(LOG_QUITLET, L"Close button start.");
-  if (FindWindowW(QUITLET_MAIN_CLASS, QUITLET_MAIN_TITLE)) {
-    WriteDebugLog(LOG_QUITLET, L"Duplicate instance: monitor window found!");
-    return 0;
-  }
-  if (!TakeInstanceName(L"VantoraSuite.QuitletApp", 3000)) {
-    WriteDebugLog(LOG_QUITLET, L"Duplicate instance: another copy is starting.");
+  HWND running;
+  if (!TakeInstanceName(L"VantoraSuite.QuitletApp", QUITLET_MAIN_CLASS, QUITLET_MAIN_TITLE, INSTANCE_WAIT_MS,
+                        &running)) {
+    WriteDebugLog(LOG_QUITLET, running ? L"Duplicate instance: monitor window found!"
+                                       : L"Duplicate instance: another copy is starting.");
     return 0;
   }
 

@@ -16,6 +16,8 @@ struct ShellState {
   HWND sleep;            // black, topmost, covering the screen while the device sleeps
   HHOOK keyHook;
   DWORD wakeKey;         // the key that woke the device: its release is not passed on either
+  HWND taskbarHider;     // a full-screen window that hid the taskbar (while it lives)
+  HWND startHider;       // the same for the Start icon
 };
 extern ShellState g_Shell;
 
@@ -24,6 +26,9 @@ void MeasureScreen();
 void DrawLabel(HDC dc, LPCWSTR text, RECT rc, int height, int weight, COLORREF colour, UINT flags);
 // taskbar.cpp
 void FollowForeground();
+// A program's full-screen request (SHFullScreen); also looked at on each tick, as a window that hid
+// the taskbar may be gone without a word (its program ended or was killed).
+void ApplyFullScreen(HWND window, DWORD flags);
 LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // today.cpp
 LRESULT CALLBACK TodayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -32,10 +32,10 @@ void PaintTaskbar(HWND hwnd) {
   RECT all = {0, 0, w, h};
   FillGradient(mem, all, RGB(38, 44, 78), RGB(14, 18, 40));
 
-  // Start: a four-pane flag.
+  // Start: a four-pane flag (none while a full-screen window hides it).
   int s = h / 2, x0 = h / 4, y0 = h / 4;
   const COLORREF panes[4] = {RGB(240, 80, 40), RGB(120, 200, 60), RGB(40, 150, 240), RGB(250, 200, 40)};
-  for (int i = 0; i < 4; i++) {
+  for (int i = 0; i < 4 && !g_Shell.startHider; i++) {
     RECT pane = {x0 + (i % 2) * (s / 2 + 1), y0 + (i / 2) * (s / 2 + 1), 0, 0};
     pane.right = pane.left + s / 2;
     pane.bottom = pane.top + s / 2;
@@ -105,6 +105,21 @@ void FollowForeground() {
   }
 }
 
+void ApplyFullScreen(HWND window, DWORD flags) {
+  HWND startBefore = g_Shell.startHider;
+  if (flags & SHFS_HIDETASKBAR) g_Shell.taskbarHider = window;
+  if (flags & SHFS_SHOWTASKBAR) g_Shell.taskbarHider = NULL;
+  if (flags & SHFS_HIDESTARTICON) g_Shell.startHider = window;
+  if (flags & SHFS_SHOWSTARTICON) g_Shell.startHider = NULL;
+  if (g_Shell.taskbarHider && !IsWindow(g_Shell.taskbarHider)) g_Shell.taskbarHider = NULL;
+  if (g_Shell.startHider && !IsWindow(g_Shell.startHider)) g_Shell.startHider = NULL;
+  bool hide = g_Shell.taskbarHider != NULL, hidden = !IsWindowVisible(g_Shell.taskbar);
+  if (hide && !hidden) ShowWindow(g_Shell.taskbar, SW_HIDE);
+  if (!hide && hidden)
+    SetWindowPos(g_Shell.taskbar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  if (hide != hidden || startBefore != g_Shell.startHider) InvalidateRect(g_Shell.taskbar, NULL, FALSE);
+}
+
 namespace {
 
 // Smart minimise: the program goes behind the others and the Today screen comes forward; it keeps
@@ -136,8 +151,13 @@ LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_TIMER:
+      ApplyFullScreen(NULL, 0);
       FollowForeground();
       return 0;
+    case DEVICE_FULLSCREEN_MSG:
+      if (!IsWindow((HWND)wp)) return 0;
+      ApplyFullScreen((HWND)wp, (DWORD)lp);
+      return 1;
     case WM_LBUTTONDOWN: {
       POINT pt = {(short)LOWORD(lp), (short)HIWORD(lp)};
       RECT btn = MinimiseButtonRect();
@@ -145,13 +165,13 @@ LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         g_Shell.minimisePressed = true;
         SetCapture(hwnd);
         InvalidateRect(hwnd, NULL, FALSE);
-      } else if (pt.x < g_Shell.barHeight + g_Shell.barHeight / 4) {
+      } else if (pt.x < g_Shell.barHeight + g_Shell.barHeight / 4 && !g_Shell.startHider) {
         PostMessageW(hwnd, WM_START_MENU, 0, 0);
       }
       return 0;
     }
     case WM_START_MENU:
-      ShowStartMenu(hwnd, g_Shell.today, g_Shell.barHeight);
+      if (!g_Shell.startHider) ShowStartMenu(hwnd, g_Shell.today, g_Shell.barHeight);
       return 0;
     case WM_LBUTTONUP:
       if (g_Shell.minimisePressed) {

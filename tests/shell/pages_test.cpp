@@ -156,6 +156,39 @@ class PagesTest : public ::testing::Test {
     return L"";
   }
   std::wstring Text(const wchar_t *key) { return GetLocalisedString(&g_Strings, key, LOCALISED_STRING_MAX); }
+  // The task page from the menu's first entry.
+  void OpenTaskPage() {
+    PageModel menu = Layout(PAGE_MENU);
+    TapControl(menu.controls[FirstRowControl(&menu)]);
+    ASSERT_TRUE(WaitLines(L"currp 1", 1));
+    Sleep(300);
+  }
+  // A page by the menu's keys, from the menu's first entry.
+  void OpenByKeys(int page) {
+    for (int i = 1; i < page; i++) Key(VK_DOWN);
+    Key(VK_RETURN);
+    ASSERT_TRUE(WaitLines(L"currp " + std::to_wstring(page), 1));
+    Sleep(300);
+  }
+  // The program browser from the task page's Add button, which sits below the rows: where depends on
+  // how many rows the program lists.
+  HWND OpenBrowser(int rows) {
+    FillTaskList(rows);
+    SetupPageRows(PAGE_TASKS);
+    LayoutPage(PAGE_TASKS, false);
+    TapControl(g_Pages[PAGE_TASKS].controls[4]);
+    HWND browser = NULL;
+    WaitUntil([&] {
+      HWND w = GetForegroundWindow();
+      WCHAR cls[64] = L"";
+      GetClassNameW(w, cls, ARRAYSIZE(cls));
+      if (StartsWith(cls, L"browsefile:")) browser = w;
+      return browser != NULL;
+    }, 6000);
+    // Ready once its path box, made after the window, names the tree's root.
+    WaitUntil([&] { return GetWindowTextLengthW(GetDlgItem(browser, 501)) > 0; }, 3000);
+    return browser;
+  }
 
   ProductKeyGuard guard_{{L"EnableDebug", L"DefaultRegistrySaved", L"RealQuitlet", L"Gaugelet"}};
   Program app_;
@@ -296,6 +329,24 @@ TEST_F(PagesTest, ListsScrollOneItemPerTapAndWithTheKeysAndBeepAtTheirEnds) {
   EXPECT_EQ(0u, app_.Wait(10000));
 }
 
+// The task database put aside for a test and back as it was however the test ends.
+class DatabaseAside {
+ public:
+  DatabaseAside() : path_(InstallFolder() + L"\\Settings.db") {
+    had_ = ReadFileBytes(path_, &saved_);
+    RemoveFile(path_);
+  }
+  ~DatabaseAside() {
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveFile(path_);
+    if (had_) WriteFileBytes(path_, saved_.data(), saved_.size());
+  }
+  const std::wstring path_;
+ private:
+  std::string saved_;
+  bool had_;
+};
+
 // A folder of the device with programs, other files and a shortcut, for the browser.
 class BrowserFolder {
  public:
@@ -323,34 +374,13 @@ class BrowserFolder {
 
 TEST_F(PagesTest, BrowserAddsAProgramOnceAndRefusesItAgainThroughItsShortcut) {
   BrowserFolder folder;
-  std::wstring db = InstallFolder() + L"\\Settings.db";
-  std::string savedDb;
-  bool hadDb = ReadFileBytes(db, &savedDb);
-  RemoveFile(db);
+  DatabaseAside aside;
+  const std::wstring &db = aside.path_;
   HWND hwnd = Start();
   ASSERT_NE(nullptr, hwnd);
-  PageModel menu = Layout(PAGE_MENU);
-  TapControl(menu.controls[FirstRowControl(&menu)]);
-  ASSERT_TRUE(WaitLines(L"currp 1", 1));
-  Sleep(300);
+  OpenTaskPage();
   int count = LoggedTaskCount();
-
-  // The buttons sit below the rows: where depends on how many rows there are.
-  auto openBrowser = [&]() -> HWND {
-    FillTaskList(count);
-    SetupPageRows(PAGE_TASKS);
-    LayoutPage(PAGE_TASKS, false);
-    TapControl(g_Pages[PAGE_TASKS].controls[4]);
-    HWND browser = NULL;
-    WaitUntil([&] {
-      HWND w = GetForegroundWindow();
-      WCHAR cls[64] = L"";
-      GetClassNameW(w, cls, ARRAYSIZE(cls));
-      if (StartsWith(cls, L"browsefile:")) browser = w;
-      return browser != NULL;
-    }, 6000);
-    return browser;
-  };
+  auto openBrowser = [&] { return OpenBrowser(count); };
   auto pathShown = [](HWND browser) {
     WCHAR text[MAX_PATH] = L"";
     SendMessageW(GetDlgItem(browser, 501), WM_GETTEXT, ARRAYSIZE(text), (LPARAM)text);
@@ -443,8 +473,6 @@ TEST_F(PagesTest, BrowserAddsAProgramOnceAndRefusesItAgainThroughItsShortcut) {
   EXPECT_EQ(2, CountLines(L"AddProgramCommand [\\VTBrowseTest\\zzdemo.exe][zzdemo.exe]"));
 
   app_.Kill();
-  RemoveFile(db);
-  if (hadDb) WriteFileBytes(db, savedDb.data(), savedDb.size());
 }
 
 // Registry values a test changes outside the product key; put back as they were when it goes.
@@ -621,6 +649,213 @@ TEST_F(PagesTest, GlyphCacheStepsToBothEndsAndEveryStorageRowToggles) {
     EXPECT_TRUE(WaitUntil([&] { return picture() == before; }, 3000)) << "row " << r;
   }
   app_.Kill();
+}
+
+// The level steps a task row's key presses logged ("priority 3 -> 2"), in order.
+std::vector<std::pair<int, int>> LoggedLevelSteps() {
+  std::vector<std::pair<int, int>> steps;
+  for (const std::wstring &l : ReadLogLines(kLog)) {
+    size_t at = l.find(L"] priority ");
+    if (!StartsWith(l, L"ChangeTaskPriority [") || at == std::wstring::npos) continue;
+    int from = -1, to = -1;
+    if (swscanf(l.c_str() + at, L"] priority %d -> %d", &from, &to) == 2) steps.push_back({from, to});
+  }
+  return steps;
+}
+
+HWND DeviceTaskbar() { return FindWindowW(L"HHTaskbar", L""); }
+
+// The task page by keys alone, its Refresh button, Help from the soft-key menu, the refresh tick that
+// runs only while the task page is in front, and the program browser: full screen while open, a
+// shortcut that leads to no program refused, an add whose save fails undone, the taskbar back when
+// the program is killed with the browser open.
+TEST_F(PagesTest, TaskPageByKeysHelpTheTickAndTheBrowserAddingNothing) {
+  BrowserFolder folder;
+  const std::wstring note = std::wstring(BrowserFolder::kFolder) + L"\\zznote.lnk";
+  RemoveFile(note);
+  ASSERT_TRUE(SHCreateShortcut(L"\\VTBrowseTest\\zznote.lnk", L"\\VTBrowseTest\\notes.txt"));
+  DatabaseAside aside;
+  const std::wstring &db = aside.path_;
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  OpenTaskPage();
+  PageModel tasks = Layout(PAGE_TASKS);
+  ASSERT_GT(tasks.itemCount, 0);
+  int firstRow = FirstRowControl(&tasks);
+  auto edgeOn = [&](const PageControl &c) {
+    return WaitUntil([&] { return FocusEdgeOn(ScreenShot(), c); }, 3000);
+  };
+  auto edgeOnPart = [&](int part) {
+    const SubElement &e = g_Pages[PAGE_TASKS].controls[firstRow].sub[part];
+    return WaitUntil([&] { return FocusEdgeAt(ScreenShot(), e.left, e.right, e.bottom); }, 3000);
+  };
+
+  // Up from the first row reaches Refresh; from there the first row, on its database mark.
+  Key(VK_UP);
+  EXPECT_TRUE(edgeOn(tasks.controls[5]));
+  Key(VK_RIGHT);
+  EXPECT_TRUE(edgeOnPart(0));
+  // Right goes round the row's parts: "-", "+", the running mark, the database mark; Left back.
+  for (int part : {5, 8, 9, 0}) {
+    Key(VK_RIGHT);
+    EXPECT_TRUE(edgeOnPart(part)) << part;
+  }
+  Key(VK_LEFT);
+  EXPECT_TRUE(edgeOnPart(9));
+  Key(VK_LEFT);
+  EXPECT_TRUE(edgeOnPart(8));
+  // Enter on "+" one level more urgent, on "-" back.
+  Key(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([] { return LoggedLevelSteps().size() == 1; }, 4000));
+  Key(VK_LEFT);
+  EXPECT_TRUE(edgeOnPart(5));
+  Key(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([] { return LoggedLevelSteps().size() == 2; }, 4000));
+  std::vector<std::pair<int, int>> steps = LoggedLevelSteps();
+  EXPECT_EQ(steps[0].first - 1, steps[0].second);
+  EXPECT_EQ(steps[0].second, steps[1].first);
+  EXPECT_EQ(steps[0].first, steps[1].second);
+  // Down through every item, scrolling as it goes, and once more from the last: the monitor button.
+  tasks = Layout(PAGE_TASKS);
+  for (int i = 1; i < tasks.itemCount; i++) Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_TRUE(edgeOn(tasks.controls[3]));
+  // Right twice to Refresh, Enter on it; then a tap on it.
+  int refreshed = CountLines(L"RefreshProcessList:");
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  EXPECT_TRUE(edgeOn(tasks.controls[5]));
+  Key(VK_RETURN);
+  EXPECT_TRUE(WaitLines(L"RefreshProcessList:", refreshed + 1));
+  tasks = Layout(PAGE_TASKS);
+  TapControl(tasks.controls[5]);
+  EXPECT_TRUE(WaitLines(L"RefreshProcessList:", refreshed + 2));
+
+  // The tick renews the figures while the task page is in front.
+  int ticks = CountLines(L"Refresh tick:");
+  EXPECT_TRUE(WaitUntil([&] { return CountLines(L"Refresh tick:") > ticks; }, 9000));
+  // Help from the soft-key menu opens the help page in front: no tick meanwhile.
+  Key(VK_F2);
+  Sleep(300);
+  Key('H');
+  HWND help = WaitForWindow(L"VTBrowser", NULL, 10000);
+  ASSERT_NE(nullptr, help);
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == help; }, 3000));
+  ticks = CountLines(L"Refresh tick:");
+  Sleep(7600);
+  EXPECT_EQ(ticks, CountLines(L"Refresh tick:")) << "ticked behind the help page";
+  PostMessageW(help, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitWindowGone(help, 5000));
+  Front();
+  EXPECT_TRUE(WaitUntil([&] { return CountLines(L"Refresh tick:") > ticks; }, 9000));
+  RemoveFile(db);  // the level steps above saved it
+
+  // An added row is in no list the log names yet.
+  auto openBrowser = [&](int added = 0) { return OpenBrowser(LoggedTaskCount() + added); };
+  auto choose = [&](HWND browser, int downs, const std::wstring &path) {
+    Key(VK_RIGHT);
+    Type("vtbrowse");
+    Key(VK_RIGHT);
+    for (int i = 0; i < downs; i++) Key(VK_DOWN);
+    WCHAR text[MAX_PATH] = L"";
+    WaitUntil([&] {
+      SendMessageW(GetDlgItem(browser, 501), WM_GETTEXT, ARRAYSIZE(text), (LPARAM)text);
+      return path == text;
+    }, 3000);
+    EXPECT_EQ(path, std::wstring(text));
+    Key(VK_RETURN);
+    Key(VK_RETURN);
+  };
+
+  // The browser takes the whole screen: no taskbar, no Start icon; they come back when it closes.
+  HWND browser = openBrowser();
+  ASSERT_NE(nullptr, browser);
+  EXPECT_TRUE(WaitUntil([] { return !IsWindowVisible(DeviceTaskbar()); }, 3000));
+  RECT rc;
+  GetWindowRect(browser, &rc);
+  EXPECT_EQ(0, rc.top);
+  EXPECT_EQ(ScreenWidth(), rc.right - rc.left);
+  // A shortcut to a text file is no program: told, nothing added.
+  choose(browser, 3, L"\\VTBrowseTest\\zznote.lnk");
+  HWND box = WaitMessageBox();
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(Text(L"String41VT"), MessageText(box));
+  EXPECT_TRUE(IsWindowVisible(DeviceTaskbar()));
+  Key(VK_RETURN);
+  EXPECT_TRUE(WaitWindowGone(box, 4000));
+  EXPECT_FALSE(FileExists(db));
+
+  // A save that fails: the file stays as it was, the list too, so the same program adds later.
+  ASSERT_TRUE(WriteFileBytes(db, "\0\0", 2));
+  SetFileAttributesW(db.c_str(), FILE_ATTRIBUTE_READONLY);
+  browser = openBrowser();
+  ASSERT_NE(nullptr, browser);
+  choose(browser, 1, L"\\VTBrowseTest\\zzdemo.exe");
+  EXPECT_TRUE(WaitLines(L"AddProgramCommand: Settings.db not saved, change undone.", 1));
+  SetFileAttributesW(db.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(db, &bytes));
+  EXPECT_EQ(2u, bytes.size());
+  EXPECT_TRUE(WaitUntil([] { return IsWindowVisible(DeviceTaskbar()); }, 3000));
+  browser = openBrowser();
+  ASSERT_NE(nullptr, browser);
+  choose(browser, 1, L"\\VTBrowseTest\\zzdemo.exe");
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(db, &bytes) && bytes.size() == 2u + 602u; }, 4000));
+  EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Vantora")) << "refused as already listed";
+
+  // Killed with the browser open: the shell shows its taskbar again.
+  browser = openBrowser(1);
+  ASSERT_NE(nullptr, browser);
+  EXPECT_TRUE(WaitUntil([] { return !IsWindowVisible(DeviceTaskbar()); }, 3000));
+  app_.Kill();
+  EXPECT_TRUE(WaitUntil([] { return IsWindowVisible(DeviceTaskbar()); }, 3000));
+
+  RemoveFile(note);
+}
+
+// The companion page's first two rows start and stop the close button and the battery meter; the
+// benchmark page's compare row without a saved result says so and the benchmark ends.
+TEST_F(PagesTest, CompanionRowsStartAndStopTheirProgramsAndCompareWithoutAResultSaysSo) {
+  std::wstring result = InstallFolder() + L"\\benchmark.dat";
+  std::string savedResult;
+  bool hadResult = ReadFileBytes(result, &savedResult);
+  RemoveFile(result);
+  HWND hwnd = Start();
+  ASSERT_NE(nullptr, hwnd);
+  OpenByKeys(PAGE_COMPANIONS);
+  PageModel companions = Layout(PAGE_COMPANIONS);
+  struct {
+    const wchar_t *cls, *title;
+  } programs[] = {{L"QUITLETAPP", L"QuitletApp"}, {L"GAUGELETAPPTOPLVL", L"GaugeletAppTopLvl"}};
+  for (int row = 0; row < 2; row++) {
+    const PageControl &c = companions.controls[FirstRowControl(&companions) + row];
+    ASSERT_EQ(nullptr, FindWindowW(programs[row].cls, programs[row].title)) << row;
+    TapSub(c.sub[0]);
+    HWND started = WaitForWindow(programs[row].cls, programs[row].title, 10000);
+    EXPECT_NE(nullptr, started) << row;
+    Front();
+    TapSub(c.sub[0]);
+    EXPECT_TRUE(WaitWindowGone(started, 10000)) << row;
+    Front();
+  }
+  TapOk();
+  Sleep(300);
+
+  OpenByKeys(PAGE_BENCHMARK);
+  PageModel bench = Layout(PAGE_BENCHMARK);
+  TapControl(bench.controls[FirstRowControl(&bench) + 2]);
+  HWND box = WaitMessageBox();
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(GetLocalisedString(&g_Strings, L"String8BenchMark", LOCALISED_STRING_MAX), MessageText(box));
+  DWORD benchmark = 0;
+  GetWindowThreadProcessId(box, &benchmark);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, benchmark);
+  Key(VK_RETURN);
+  EXPECT_TRUE(WaitWindowGone(box, 4000));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000)) << "the benchmark still runs";
+  CloseHandle(process);
+  EXPECT_FALSE(FileExists(result));
+  if (hadResult) WriteFileBytes(result, savedResult.data(), savedResult.size());
 }
 
 // The filter takes whole endings only, in the case written: "xe" is no ".exe", nor is ".EXE".

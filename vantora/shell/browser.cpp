@@ -264,6 +264,7 @@ static LRESULT CALLBACK BrowserWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
       OnBrowserCreate(hwnd);
       return 0;
     case WM_DESTROY:
+      SHFullScreen(hwnd, SHFS_SHOWTASKBAR | SHFS_SHOWSTARTICON);
       if (g_Browser.menuBar) DestroyWindow(g_Browser.menuBar);
       g_Browser.menuBar = NULL;
       // Gone without Save (closed from outside): the same as Cancel.
@@ -451,10 +452,12 @@ void BrowseForProgram(HINSTANCE ownerInstance, HWND owner, LPCWSTR title, LPCWST
   g_Browser.open = true;
   HWND hwnd = NULL;
   if (registered) {
-    // The handheld places a window without caption over the whole work area; the menu bar then
-    // takes its place at the bottom.
-    hwnd = WmCreateWindow(0, className, title, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, NULL, NULL, ownerInstance, NULL);
+    // The whole screen, the taskbar's room too: the browser hides the taskbar and the Start icon while
+    // it is open. The menu bar then takes its place at the bottom.
+    int width, height;
+    WmGetScreenSize(&width, &height);
+    hwnd = WmCreateWindow(0, className, title, WS_VISIBLE, 0, 0, width, height, NULL, NULL, ownerInstance, NULL);
+    if (hwnd) SHFullScreen(hwnd, SHFS_HIDETASKBAR | SHFS_HIDESTARTICON);
   }
   if (hwnd) {
     RECT rc, bar;
@@ -591,7 +594,19 @@ void AddProgramCommand(int control, bool *redraw) {
     return;
   }
   g_TaskList.entries[g_TaskList.count - 1].cpuUsage = 0;
-  SaveSettings();
+  if (!SaveSettings()) {
+    // The file still holds the list before the add: the row goes again, so the page never shows a
+    // program the monitor will not find; a beep tells, as for the other task operations.
+    TaskEntry *added = &g_TaskList.entries[--g_TaskList.count];
+    if (added->icon.hIcon) DestroyIcon(added->icon.hIcon);
+    added->icon.hIcon = NULL;
+    FillTaskDatabase(&g_TaskDatabase, &g_TaskList);
+    WriteDebugLog(LOG_GUI, L"AddProgramCommand: Settings.db not saved, change undone.");
+    MessageBeep(MB_OK);
+    if (redraw) *redraw = true;
+    WriteDebugLog(LOG_GUI, L"-AddProgramCommand done.");
+    return;
+  }
   RefreshPage(PAGE_TASKS, true);
   if (redraw) *redraw = true;
   WriteDebugLog(LOG_GUI, L"-AddProgramCommand done.");

@@ -75,6 +75,7 @@ static void MainWindow_OnRefreshTick(HWND hwnd) {
   if (g_Main.currentPage != PAGE_TASKS || GetForegroundWindow() != hwnd) return;
   if (GetTickCount() - g_Main.lastPaintTick < REFRESH_PERIOD_MS) return;
   RefreshTaskCpu();
+  WriteDebugLog(LOG_GUI, L"Refresh tick: CPU figures renewed.");
   RedrawMainWindow();
 }
 

@@ -12,6 +12,7 @@
 #include "skin.h"
 #include "debuglog.h"
 #include "device.h"
+#include "programstatics.h"
 
 static void FindTaskbar(void) {
   for (int tries = 0; !g_Main.taskbar && tries < 10; tries++) {
@@ -42,8 +43,12 @@ int VantoraMain(HINSTANCE instance, LPWSTR commandLine, int showCommand) {
   ReadDebugSwitch();
   WriteDebugLog(LOG_GUI, L"Vantora app start.");
 
-  HWND first = FindWindowW(VANTORA_CLASS, VANTORA_TITLE);
-  if (first) {
+  HWND first;
+  if (!TakeInstanceName(L"VantoraSuite.Vantora", VANTORA_CLASS, VANTORA_TITLE, INSTANCE_WAIT_MS, &first)) {
+    if (!first) {
+      WriteDebugLog(LOG_GUI, L"Duplicate instance: another copy is starting.");
+      return 0;
+    }
     WriteDebugLog(LOG_GUI, L"Duplicate instance found, set focus on first and exit. ");
     // The low bit brings the window's owned windows (a dialog, a message box) forward with it.
     WmSetForegroundWindow((HWND)((ULONG_PTR)first | 1));
