@@ -10,6 +10,7 @@
 #define DEVICE_PROFILE_BATTERY_PERCENT L"BatteryPercent"          // REG_DWORD, simulated battery (absent: host)
 #define DEVICE_PROFILE_BATTERY_FLAG L"BatteryFlag"                // REG_DWORD
 #define DEVICE_PROFILE_HOST_DISPLAY L"HostDisplay"                // REG_DWORD, 1 when on the user's own display
+#define DEVICE_PROFILE_TODAY_DATE L"TodayDate"                    // REG_SZ "YYYY-MM-DD": Today shows it (absent: the clock's)
 
 #define DEVICE_TODAY_CLASS L"DesktopExplorerWindow"
 #define DEVICE_TODAY_TITLE L"Desktop"

@@ -125,10 +125,9 @@ typedef struct STORE_INFORMATION {
 
 // The device's object store in bytes: its size is the device profile's (64 MB when unset); in use are
 // the files of the device's own folders, storage cards and the emulator's system folders (the
-// handheld's ROM) left out. The one store figure of the layer. The files are walked once and again only
-// after a folder of the store gained, lost or renamed an entry or a file of the root changed, so a call
-// costs a look at each folder's time; a file rewritten in place below the root shows at the next such
-// change.
+// handheld's ROM) left out. The one store figure of the layer. The files are walked once; after that
+// the device's change notices name what changed and only the folders holding it are listed again, so a
+// call costs one look at the notices however many folders the store holds.
 BOOL GetStoreInformation(LPSTORE_INFORMATION info);
 
 // ---- Tap-and-hold ----------------------------------------------------------------------------------
