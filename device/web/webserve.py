@@ -75,7 +75,7 @@ class Device:
         self.display = None
         self.vnc = None
         self.stream = 0              # counts the VNC servers started: the page reconnects to a new one
-        self.battery = None
+        self.battery = None          # percent (None: unknown) and charging; None: the host's battery
         self.battery_read = False
         self.name = 'Handheld'
         self.ending = False
@@ -142,7 +142,7 @@ class Device:
         cmd = ['x11vnc', '-display', self.display, '-clip', f'{w}x{h}+{x}+{y}',
                '-unixsock', self.socket, '-rfbport', '0', '-rfbportv6', '-1', '-noipv6', '-nopw',
                '-shared', '-forever', '-quiet', '-nocursor', '-nowf', '-noxrecord', '-nobell',
-               '-desktop', self.name, '-wait', '5', '-defer', '5', '-nosel', '-noprimary']
+               '-desktop', self.name, '-wait', '5', '-defer', '5', '-nonap', '-sb', '0', '-nosel', '-noprimary']
         # Its own session: a Ctrl-C at the terminal reaches the run command, which ends this server,
         # which ends the VNC server, in that order.
         with open(os.path.join(self.web, 'vnc.log'), 'w') as err:
@@ -201,19 +201,20 @@ class Device:
                     self._update(geometry=geometry)
                     self._start_vnc(geometry)
                 if not self.battery_read:
+                    # Read from the device once; later changes come through the battery command's note.
                     self.battery_read = True
-                    self.read_battery()
+                    vtdevice('battery', self.dir)
             elif state != 'running' and self.vnc:
                 self._stop_vnc()
                 self._update(geometry=None)
+            self._follow_battery()
             time.sleep(0.2)
         self._stop_vnc()
 
-    def read_battery(self):
-        rc, out = vtdevice('battery', self.dir)
-        parts = out.split()
+    def _follow_battery(self):
+        parts = self._read('battery').split()
         battery = None
-        if rc == 0 and len(parts) == 2 and all(p.isdigit() for p in parts):
+        if len(parts) == 2 and all(p.isdigit() for p in parts):
             percent, flag = int(parts[0]), int(parts[1])
             battery = {'percent': percent if percent <= 100 else None, 'charging': bool(flag & CHARGING)}
         self._update(battery=battery)
@@ -243,8 +244,7 @@ class Device:
                     or not isinstance(charging, bool):
                 return False, 'battery: percent 0-100 and charging true or false'
             rc, out = vtdevice('battery', self.dir, str(percent), str(battery_flag(percent, charging)))
-            if rc == 0:
-                self._update(battery={'percent': percent, 'charging': charging})
+            self._follow_battery()
         else:
             return False, 'no such button'
         return rc == 0, out

@@ -16,19 +16,18 @@ import json
 import os
 import re
 import shutil
-import signal
 import socket
 import subprocess
 import sys
-import tempfile
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
-from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import webpage  # noqa: E402
+from webpage import free_port, wait_for  # noqa: E402
 
 src, build = sys.argv[1], sys.argv[2]
 work = os.path.join(build, 'webtest')
@@ -47,15 +46,6 @@ class Failure(Exception):
 def check(ok, what):
     if not ok:
         raise Failure(what)
-
-
-def wait_for(seconds, probe):
-    end = time.monotonic() + seconds
-    while True:
-        value = probe()
-        if value or time.monotonic() > end:
-            return value
-        time.sleep(0.2)
 
 
 def vtdevice(*args, timeout=60):
@@ -81,56 +71,27 @@ def log_lines(path):
         return []
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(('127.0.0.1', 0))
-        return s.getsockname()[1]
+def Run(port, **env):
+    run = webpage.RunCommand(src, build, dev, os.path.join(work, f'run{len(runs)}.log'), port, **env)
+    runs.append(run)
+    return run
 
 
-class Run:
-    """The run command (./vt run's last step) on the test's device, in a process group of its own so
-    that a Ctrl-C reaches it as a terminal's does."""
-
-    def __init__(self, port, **env):
-        self.log = os.path.join(work, f'run{len(runs)}.log')
-        environment = dict(os.environ, VT_DEVICE=dev, VT_WEB_PORT=str(port), **env)
-        environment.pop('DISPLAY', None)
-        self.out = open(self.log, 'w')
-        self.proc = subprocess.Popen([os.path.join(src, 'device', 'run-suite'), build], env=environment,
-                                     stdout=self.out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
-                                     start_new_session=True)
-        self.url = f'http://127.0.0.1:{port}/'
-        runs.append(self)
-
-    def text(self):
-        with open(self.log, encoding='utf-8', errors='replace') as f:
-            return f.read()
-
-    def ctrl_c(self):
-        os.killpg(self.proc.pid, signal.SIGINT)
-        return self.proc.wait(60)
-
-
-def start_browser(width=520, height=700):
-    options = webdriver.ChromeOptions()
-    options.binary_location = '/usr/bin/chromium'
-    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                 f'--user-data-dir={tempfile.mkdtemp(prefix="profile", dir=work)}',
-                 f'--window-size={width},{height}'):
-        options.add_argument(flag)
-    options.set_capability('goog:loggingPrefs', {'browser': 'ALL', 'performance': 'ALL'})
-    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+def start_browser():
+    # A small window: the screen is shown scaled down.
+    return webpage.start_browser(work, 520, 700)
 
 
 def page_state():
-    return browser.execute_script("return document.getElementById('status').dataset.state || ''")
+    return webpage.page_state(browser)
 
 
 def screen_connected():
-    return browser.execute_script(
-        "const c = document.querySelector('#screen canvas');"
-        "return !!c && c.width > 0 && !document.getElementById('status').textContent.includes('connecting');")
+    return webpage.screen_connected(browser)
+
+
+def stylus(x, y, down=True, up=True):
+    webpage.stylus(browser, x, y, down, up)
 
 
 def canvas_png(path):
@@ -164,27 +125,6 @@ def device_screenshot(name):
     rc, _ = vtdevice('screenshot', dev, path)
     check(rc == 0, 'vtdevice screenshot failed')
     return path
-
-
-def to_page(x, y):
-    """A device pixel's place in the browser's viewport."""
-    return browser.execute_script(
-        "const c = document.querySelector('#screen canvas'); const r = c.getBoundingClientRect();"
-        "return [Math.round(r.left + (arguments[0] + .5) * r.width / c.width),"
-        "        Math.round(r.top + (arguments[1] + .5) * r.height / c.height)];", x, y)
-
-
-def stylus(x, y, down=True, up=True):
-    px, py = to_page(x, y)
-    actions = ActionBuilder(browser)
-    actions.pointer_action.move_to_location(px, py)
-    if down:
-        actions.pointer_action.pointer_down()
-    if down and up:
-        actions.pointer_action.pause(0.08)
-    if up:
-        actions.pointer_action.pointer_up()
-    actions.perform()
 
 
 def keys(*sequence):
@@ -471,9 +411,7 @@ def main():
         if browser:
             browser.quit()
         for r in runs:
-            if r.proc.poll() is None:
-                os.killpg(r.proc.pid, signal.SIGTERM)
-                r.proc.wait(60)
+            r.end()
         subprocess.run([vtd, 'stop', dev], capture_output=True)
 
 
