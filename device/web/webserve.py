@@ -113,8 +113,9 @@ class Device:
         """The device's screen on its X display: the emulator's desktop window."""
         env = dict(os.environ, DISPLAY=self.display)
         try:
-            ids = subprocess.run(['xdotool', 'search', '--onlyvisible', '--name', ' - Wine desktop$'],
-                                 env=env, capture_output=True, text=True, timeout=5).stdout.split()
+            # By class: its title is in the device's language.
+            ids = subprocess.run(['xdotool', 'search', '--onlyvisible', '--maxdepth', '1', '--class',
+                                  r'^explorer\.exe$'], env=env, capture_output=True, text=True, timeout=5).stdout.split()
             for wid in ids:
                 out = subprocess.run(['xdotool', 'getwindowgeometry', '--shell', wid], env=env,
                                      capture_output=True, text=True, timeout=5).stdout

@@ -325,6 +325,22 @@ def test():
     check(wait_for(12, lambda: abs(bar_length()[0] - 96) <= 8 and bar_length()[1] <= 2),
           f'the battery bar in the page is {bar_length()} pixels long, not a fifth of 480')
 
+    # What the page never does is refused: another site's script (its origin, or a name of its own for
+    # this machine) reaching the stream or a button, a battery the device cannot have.
+    refusals = {
+        'stream from another site': _raw(port, '/websockify', websocket=True, origin='http://elsewhere.example'),
+        'button from another site': _raw(port, '/api/off', method='POST', origin='http://elsewhere.example',
+                                         body='{}'),
+        'page by another name': _raw(port, '/', host=f'elsewhere.example:{port}'),
+        'battery at 300 %': _raw(port, '/api/battery', method='POST', body='{"percent": 300, "charging": false}'),
+        'a button that is not there': _raw(port, '/api/explode', method='POST', body='{}'),
+        'a file beside the client': _raw(port, '/novnc/../../../etc/passwd.js'),
+    }
+    wrong = {what: line for what, line in refusals.items() if not re.match(r'HTTP/1\.1 4\d\d', line)}
+    check(not wrong, f'not refused: {wrong}')
+    check(vtdevice('battery', dev)[1].strip() == '20 2' and not mostly_black(device_screenshot('after-refusals.png')),
+          'a refused request changed the device')
+
     # A soft reset: the page says so, and reconnects by itself to the booted device.
     click('reset')
     check(wait_for(10, lambda: page_state() == 'resetting'), f'the page did not say resetting: {page_state()}')
@@ -366,10 +382,10 @@ def test():
           'a wrong password was not refused')
     check(wait_for(5, lambda: 'wrong password from 127.0.0.1' in run.text()), 'the wrong password was not logged')
     check(not browser.find_elements(By.ID, 'screen'), 'a wrong password got the page')
-    check(_raw_get(port, '/api/status').startswith('HTTP/1.1 403'), 'the status was given without the password')
-    check(_raw_get(port, '/websockify', websocket=True).startswith('HTTP/1.1 403'),
+    check(_raw(port, '/api/status').startswith('HTTP/1.1 403'), 'the status was given without the password')
+    check(_raw(port, '/websockify', websocket=True).startswith('HTTP/1.1 403'),
           'the stream was opened without the password')
-    check(_raw_get(port, '/handheld.js').startswith('HTTP/1.1 403'), 'the page\'s script was given away')
+    check(_raw(port, '/handheld.js').startswith('HTTP/1.1 403'), 'the page\'s script was given away')
     browser.find_element(By.ID, 'password').send_keys(password)
     browser.find_element(By.ID, 'enter').click()
     check(wait_for(180, lambda: page_state() == 'running' and screen_connected()),
@@ -382,15 +398,18 @@ def test():
     check(wait_for(10, lambda: not leftovers(port)), f'left running after Ctrl-C: {leftovers(port)}')
 
 
-def _raw_get(port, path, websocket=False):
-    """The first line of the server's answer to a request without the session."""
-    request = f'GET {path} HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nOrigin: http://127.0.0.1:{port}\r\n'
+def _raw(port, path, websocket=False, method='GET', host=None, origin=None, body=''):
+    """The first line of the server's answer to a request of this test's own making (no session)."""
+    host = host or f'127.0.0.1:{port}'
+    request = f'{method} {path} HTTP/1.1\r\nHost: {host}\r\nOrigin: {origin or "http://" + host}\r\n'
     if websocket:
         request += ('Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n'
                     'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n')
-    with socket.create_connection(('127.0.0.1', port), timeout=10) as s:
-        s.sendall((request + '\r\n').encode())
-        return s.recv(200).decode(errors='replace')
+    if method == 'POST':
+        request += f'Content-Type: application/json\r\nContent-Length: {len(body)}\r\n'
+    with socket.create_connection(('127.0.0.1', port), timeout=30) as s:
+        s.sendall((request + '\r\n' + body).encode())
+        return s.recv(200).decode(errors='replace').split('\r\n')[0]
 
 
 def main():
