@@ -6,11 +6,15 @@
 //   devtool rotate toggle|portrait|landscape|WxH      turn the screen, tell every window; prints WxH
 //   devtool scale-ui FACTOR                           menu, message box and caption fonts for the
 //                                                     screen's layout factor (1 or 2), saved
+//   devtool key VK                                    press and release a key (223: the off key)
+//   devtool reset                                     soft reset, as a program of the device asks it
+//   devtool windows                                   the visible top-level windows: class, tab, title
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+#include "wm.h"
 
 static HWND FindArgWindow(int argc, wchar_t **argv) {
   const wchar_t *title = argc > 3 ? argv[3] : NULL;
@@ -106,7 +110,24 @@ static int Rotate(const wchar_t *how) {
   return 0;
 }
 
+static BOOL CALLBACK PrintVisible(HWND hwnd, LPARAM) {
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  wchar_t cls[128] = L"", title[256] = L"";
+  GetClassNameW(hwnd, cls, 128);
+  GetWindowTextW(hwnd, title, 256);
+  char line[1024];
+  WideCharToMultiByte(CP_UTF8, 0, cls, -1, line, 400, NULL, NULL);
+  size_t n = strlen(line);
+  line[n++] = '\t';
+  WideCharToMultiByte(CP_UTF8, 0, title, -1, line + n, (int)(sizeof(line) - n), NULL, NULL);
+  puts(line);
+  return TRUE;
+}
+
 int wmain(int argc, wchar_t **argv) {
+  if (argc == 2 && !wcscmp(argv[1], L"windows")) return EnumWindows(PrintVisible, 0) ? 0 : 1;
+  // The device ends this program with every other one when it accepts the reset.
+  if (argc == 2 && !wcscmp(argv[1], L"reset")) return KernelIoControl(IOCTL_HAL_REBOOT, NULL, 0, NULL, 0, NULL) ? 0 : 1;
   if (argc < 3) return 2;
   if (!wcscmp(argv[1], L"wait-window")) {
     DWORD timeout = argc > 4 ? (DWORD)_wtoi(argv[4]) : 10000, start = GetTickCount();
@@ -124,5 +145,12 @@ int wmain(int argc, wchar_t **argv) {
   if (!wcscmp(argv[1], L"screenshot")) return Screenshot(argv[2]);
   if (!wcscmp(argv[1], L"rotate")) return Rotate(argv[2]);
   if (!wcscmp(argv[1], L"scale-ui")) return ScaleUi(_wtoi(argv[2]));
+  if (!wcscmp(argv[1], L"key")) {
+    int vk = _wtoi(argv[2]);
+    if (vk < 1 || vk > 254) return 2;
+    keybd_event((BYTE)vk, 0, 0, 0);
+    keybd_event((BYTE)vk, 0, KEYEVENTF_KEYUP, 0);
+    return 0;
+  }
   return 2;
 }

@@ -20,7 +20,8 @@ boot_own_device() {
   mkdir -p "$work" "$@"
   printf '%s\n' "$profile" > "$work/test.profile"
   unset DISPLAY
-  VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
+  # Its page, if any, on a free port: never the one a user's run has.
+  VT_WEB_PORT=0 VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
   runner=$!
   trap 'kill $runner 2>/dev/null; wait $runner 2>/dev/null; "$vtd" stop "$dev" >/dev/null 2>&1' EXIT
   wait_for 120 grep -q "is running" "$work/run.log" || fail "the device did not boot"
