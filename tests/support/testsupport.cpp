@@ -333,12 +333,25 @@ int ScreenShot::Count(const RECT &rc, COLORREF colour) const {
   return n;
 }
 
-void Scribble(const RECT &rc) {
-  HDC screen = GetDC(NULL);
-  HBRUSH brush = CreateSolidBrush(kScribble);
-  FillRect(screen, &rc, brush);
-  DeleteObject(brush);
-  ReleaseDC(NULL, screen);
+WindowInFront::WindowInFront(const wchar_t *title) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(NULL);
+  wc.lpszClassName = L"VTTestWindowInFront";
+  RegisterClassW(&wc);
+  hwnd_ = CreateWindowExW(0, wc.lpszClassName, title, WS_POPUP | WS_VISIBLE, 0, 100, 100, 100, NULL, NULL,
+                          wc.hInstance, NULL);
+  SetForegroundWindow(hwnd_);
+}
+
+WindowInFront::~WindowInFront() { DestroyWindow(hwnd_); }
+
+bool Changed(const ScreenShot &before, const RECT &part) {
+  ScreenShot now(part);
+  for (int y = part.top; y < part.bottom; y++)
+    for (int x = part.left; x < part.right; x++)
+      if (now.Pixel(x, y) != before.Pixel(x, y)) return true;
+  return false;
 }
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }

@@ -119,9 +119,16 @@ class ScreenShot {
   std::vector<DWORD> bits_;
 };
 
-// Draws a colour no program uses over a rectangle of the screen, to see it painted over again.
-const COLORREF kScribble = RGB(1, 2, 3);
-void Scribble(const RECT &rc);
+// A plain window of the test's own, in front while it lives: the taskbar paints itself anew to show
+// its title. Changed() is whether the screen's part differs from a screenshot of it.
+class WindowInFront {
+ public:
+  explicit WindowInFront(const wchar_t *title);
+  ~WindowInFront();
+ private:
+  HWND hwnd_;
+};
+bool Changed(const ScreenShot &before, const RECT &part);
 
 int ScreenWidth();
 int ScreenHeight();
