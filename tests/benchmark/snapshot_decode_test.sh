@@ -4,7 +4,7 @@
 #   snapshot_decode_test.sh SOURCE_DIR BUILD_DIR
 set -u -o pipefail
 src=$1 build=$2
-dev=$build/testdevice
+dev=$("$src/tests/support/testdevice" dir "$build/testdevice")
 drive_c=$dev/prefix/drive_c
 fail() { echo "FAIL: $*"; exit 1; }
 command -v identify >/dev/null || fail "ImageMagick's identify is missing"

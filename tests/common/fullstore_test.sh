@@ -6,7 +6,7 @@
 #   fullstore_test.sh SOURCE_DIR BUILD_DIR
 set -u -o pipefail
 src=$1 build=$2
-dev=$build/testdevice
+dev=$("$src/tests/support/testdevice" dir "$build/testdevice")
 vtd=$src/device/vtdevice
 work=$build/fullstoretest
 store=$work/store

@@ -157,7 +157,7 @@ TEST(DeviceMemory, FiguresAreTheDevicesAndFollowItsPrograms) {
   double with = UsedMb();
   EXPECT_NEAR(with - before, 20.0, 3.0) << before << " -> " << with;
   helper.Kill();
-  EXPECT_TRUE(WaitUntil([&] { return UsedMb() < with - 15.0; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return UsedMb() < with - 15.0; }));
   EXPECT_NEAR(UsedMb(), before, 3.0);
 
   // The store: the profile's size; the files of the device's own folders, not its cards'.

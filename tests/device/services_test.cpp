@@ -221,7 +221,7 @@ TEST(RotationTest, ScreenTurnsAndEveryWindowHearsOfIt) {
   EXPECT_EQ(h, sw);
   // The taskbar follows, and the work area below it.
   RECT bar = {}, work = {};
-  EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(FindTaskbarWindow(), &bar) && bar.right - bar.left == h; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(FindTaskbarWindow(), &bar) && bar.right - bar.left == h; }));
   ASSERT_TRUE(WmGetWorkArea(&work));
   EXPECT_EQ(h, work.right);
   EXPECT_EQ(w, work.bottom);
@@ -233,7 +233,7 @@ TEST(RotationTest, ScreenTurnsAndEveryWindowHearsOfIt) {
   EXPECT_EQ(2, g_SettingChanges);
   ASSERT_EQ(0u, RunPumping(L"C:\\windows\\devtool.exe rotate " + std::to_wstring(w) + L"x" + std::to_wstring(h)));
   EXPECT_EQ(2, g_SettingChanges);
-  EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(FindTaskbarWindow(), &bar) && bar.right - bar.left == w; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(FindTaskbarWindow(), &bar) && bar.right - bar.left == w; }));
   EXPECT_EQ(2u, RunPumping(L"C:\\windows\\devtool.exe rotate sideways"));
   DestroyWindow(probe);
   // The next test finds the device settled: the emulator's desktop and the Today screen have their old
@@ -243,7 +243,7 @@ TEST(RotationTest, ScreenTurnsAndEveryWindowHearsOfIt) {
     return GetWindowRect(GetDesktopWindow(), &desktop) && desktop.right - desktop.left == w &&
            desktop.bottom - desktop.top == h && GetWindowRect(WmGetDesktopWindow(), &today) &&
            today.right - today.left == w && today.bottom == h;
-  }, 5000));
+  }));
 }
 
 HWND ShownByTaskbar() { return (HWND)GetPropW(FindTaskbarWindow(), DEVICE_SHOWN_WINDOW_PROP); }
@@ -258,11 +258,11 @@ TEST(TodayTest, TodayComesForwardAndTheTaskbarShowsTheForegroundWindow) {
   ASSERT_TRUE(helper.Start(L"C:\\windows\\ctlpnl.exe", L"cplmain.cpl,12"));
   HWND panel = WaitForWindow(L"VTControlPanel", L"Screen", 10000);
   ASSERT_NE(nullptr, panel);
-  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == panel && ShownByTaskbar() == panel; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == panel && ShownByTaskbar() == panel; }));
   // The panel has finished coming up (its own activation could otherwise land after the Today screen's).
   WaitForInputIdle(helper.process, 5000);
   ASSERT_TRUE(WmSetForegroundWindow(today));
-  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == today && ShownByTaskbar() == today; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == today && ShownByTaskbar() == today; }));
   WmCloseWindow(panel);
   EXPECT_EQ(0u, helper.Wait(5000));
 }
@@ -291,7 +291,7 @@ TEST(ShellProgramsTest, StartedByNameThroughTheShell) {
       // Whatever came up must not outlive the test.
       while (HWND other = FindWindowW(c.cls, NULL)) {
         WmCloseWindow(other);
-        WaitWindowGone(other, 5000);
+        WaitWindowGone(other);
       }
       continue;
     }
@@ -306,7 +306,7 @@ TEST(ShellProgramsTest, StartedByNameThroughTheShell) {
         DWORD_PTR got = 0;
         return SendMessageTimeoutW(GetWindow(hwnd, GW_CHILD), WM_GETTEXT, 512, (LPARAM)text, SMTO_ABORTIFHUNG, 1000,
                                    &got) && wcsstr(text, part);
-      }, 3000);
+      });
     };
     if (!lstrcmpW(c.cls, L"VTBrowser")) {
       EXPECT_TRUE(shows(L"Second"));
@@ -317,7 +317,7 @@ TEST(ShellProgramsTest, StartedByNameThroughTheShell) {
       EXPECT_NE(nullptr, wcsstr(text, L"Storage memory")) << text;
     }
     WmCloseWindow(hwnd);
-    EXPECT_TRUE(WaitWindowGone(hwnd, 5000));
+    EXPECT_TRUE(WaitWindowGone(hwnd));
   }
   EXPECT_EQ(0, RunProgram(L"\\windows\\no-such-program.exe", NULL));
   EXPECT_TRUE(FileExists(help));
@@ -330,26 +330,26 @@ TEST(OffKeyTest, SleepsUntilTheNextKeyOrTap) {
   };
   ASSERT_FALSE(asleep());
   keybd_event(223, 0, 0, 0);
-  Sleep(100);
   keybd_event(223, 0, KEYEVENTF_KEYUP, 0);
-  ASSERT_TRUE(WaitUntil(asleep, 3000));
-  Sleep(200);
-  {
+  ASSERT_TRUE(WaitFor("the off key to darken the screen", asleep));
+  // Dark over the taskbar and the rest, once the dark window has painted.
+  RepaintNow(FindWindowW(DEVICE_SLEEP_CLASS, NULL));
+  EXPECT_TRUE(WaitFor("a dark screen", [] {
     ScreenShot shot;
-    EXPECT_EQ(RGB(0, 0, 0), shot.Pixel(shot.width() / 2, 5));  // over the taskbar
-    EXPECT_EQ(RGB(0, 0, 0), shot.Pixel(shot.width() / 2, shot.height() / 2));
-  }
+    return shot.Pixel(shot.width() / 2, 5) == RGB(0, 0, 0) &&
+           shot.Pixel(shot.width() / 2, shot.height() / 2) == RGB(0, 0, 0);
+  }));
   keybd_event(VK_SHIFT, 0, 0, 0);
   keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !asleep(); }, 3000));
+  EXPECT_TRUE(WaitFor("the screen to wake", [&] { return !asleep(); }));
   // Asleep again; a tap wakes it.
   keybd_event(223, 0, 0, 0);
   keybd_event(223, 0, KEYEVENTF_KEYUP, 0);
-  ASSERT_TRUE(WaitUntil(asleep, 3000));
+  ASSERT_TRUE(WaitFor("the off key to darken the screen", asleep));
   SetCursorPos(ScreenWidth() / 2, ScreenHeight() / 2);
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !asleep(); }, 3000));
+  EXPECT_TRUE(WaitFor("the screen to wake", [&] { return !asleep(); }));
 }
 
 }  // namespace

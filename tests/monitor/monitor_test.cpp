@@ -63,7 +63,7 @@ class MonitorTest : public ::testing::Test {
     HWND hwnd = FindWindowW(L"VTMONITOR", L"VTMonitor");
     if (hwnd) PostMessageW(hwnd, WM_CLOSE, 0, 0);
     if (monitor_.process) {
-      EXPECT_EQ(0u, monitor_.Wait(5000)) << "the monitor ends when its window is closed";
+      EXPECT_EQ(0u, monitor_.Wait(kWaitMs)) << "the monitor ends when its window is closed";
     }
     // The device's store is small: the copy and its database go with the test.
     RemoveFile(Database());
@@ -73,11 +73,11 @@ class MonitorTest : public ::testing::Test {
   std::wstring Database() const { return folder_ + L"\\Settings.db"; }
   HWND StartMonitor() {
     EXPECT_TRUE(monitor_.Start(exe_));
-    return WaitForWindow(L"VTMONITOR", L"VTMonitor", 10000);
+    return WaitForWindow(L"VTMONITOR", L"VTMonitor");
   }
   void Refresh(HWND monitor) {
     DWORD_PTR result;
-    EXPECT_TRUE(SendMessageTimeoutW(monitor, CWM_VT_REFRESH, 0, 0, SMTO_NORMAL, 20000, &result));
+    EXPECT_TRUE(SendMessageTimeoutW(monitor, CWM_VT_REFRESH, 0, 0, SMTO_NORMAL, 2 * kWaitMs, &result));
   }
   std::wstring folder_, exe_;
   ProductKeyGuard guard_{{L"EnableDebug"}};
@@ -188,7 +188,7 @@ TEST_F(MonitorTest, SetsAProgramStartedLaterWhenItsWindowShows) {
   ASSERT_NE(nullptr, monitor);
   Program program;
   ASSERT_TRUE(StartHelper(&program, exe, L"window Late threads 3"));
-  EXPECT_TRUE(WaitUntil([&] { return AllAt(program.id, 5); }, 15000));
+  EXPECT_TRUE(WaitFor("the level set when the window shows", [&] { return AllAt(program.id, 5); }));
   std::vector<std::wstring> log = ReadLogLines(kLog);
   size_t shown = 0;
   while (shown < log.size() && log[shown].find(L"of a database program shown.") == std::wstring::npos) shown++;
@@ -198,29 +198,40 @@ TEST_F(MonitorTest, SetsAProgramStartedLaterWhenItsWindowShows) {
   EXPECT_EQ((DWORD)STILL_ACTIVE, monitor_.Wait(0));
 }
 
-// What the monitor must survive: a second start, a database that disappears, a database program that
-// has no visible titled window, and the main program rewriting the file a thousand times while the
-// monitor re-reads it as fast as it can.
-TEST_F(MonitorTest, SecondStartMissingFileHiddenProgramAndRacingSaves) {
+// A program without a visible titled window and one with, both kept at level 5 in the database as
+// the main program writes it; the monitor started over it.
+struct KeptPair {
   Program hidden, shown;
-  std::wstring hiddenName = UniqueName(L"hid", L".exe"), shownName = UniqueName(L"shown", L".exe");
-  ASSERT_TRUE(StartHelper(&hidden, HelperCopy(hiddenName), L"hidden Hidden"));
-  ASSERT_TRUE(StartHelper(&shown, HelperCopy(shownName), L"window Shown"));
-  // The database as the main program keeps it: both programs at level 5.
-  GetProcessList();
-  for (DWORD id : {hidden.id, shown.id}) {
-    int row = RowOf(id);
-    ASSERT_GE(row, 0);
-    g_TaskList.entries[row].priority = 5;
-    g_TaskList.entries[row].inDatabase = 1;
-  }
-  ASSERT_EQ(1, SaveSettings());
+};
 
-  HWND monitor = StartMonitor();
+class MonitorSurvivalTest : public MonitorTest {
+ protected:
+  HWND StartOverKeptPair(KeptPair *pair) {
+    std::wstring hiddenName = UniqueName(L"hid", L".exe"), shownName = UniqueName(L"shown", L".exe");
+    EXPECT_TRUE(StartHelper(&pair->hidden, HelperCopy(hiddenName), L"hidden Hidden"));
+    EXPECT_TRUE(StartHelper(&pair->shown, HelperCopy(shownName), L"window Shown"));
+    GetProcessList();
+    for (DWORD id : {pair->hidden.id, pair->shown.id}) {
+      int row = RowOf(id);
+      EXPECT_GE(row, 0);
+      if (row < 0) return NULL;
+      g_TaskList.entries[row].priority = 5;
+      g_TaskList.entries[row].inDatabase = 1;
+    }
+    EXPECT_EQ(1, SaveSettings());
+    return StartMonitor();
+  }
+};
+
+// What the monitor must survive: a second start, and a database program that has no visible titled
+// window.
+TEST_F(MonitorSurvivalTest, SecondStartAndHiddenProgram) {
+  KeptPair pair;
+  HWND monitor = StartOverKeptPair(&pair);
   ASSERT_NE(nullptr, monitor);
   Program again;
   ASSERT_TRUE(again.Start(exe_));
-  EXPECT_EQ(0u, again.Wait(10000));
+  EXPECT_EQ(0u, again.Wait(kWaitMs));
   EXPECT_EQ(monitor, FindWindowW(L"VTMONITOR", L"VTMonitor"));
   std::vector<std::wstring> log = ReadLogLines(kLog);
   EXPECT_EQ(1, CountFrom(log, 0, L"Vantora monitor is already running!"));
@@ -228,26 +239,43 @@ TEST_F(MonitorTest, SecondStartMissingFileHiddenProgramAndRacingSaves) {
   EXPECT_EQ(1, CountFrom(log, 0, L"WM_CREATE::Timer set 20000ms"));
 
   Refresh(monitor);
-  EXPECT_TRUE(AllAt(shown.id, 5));
-  EXPECT_TRUE(AllAt(hidden.id, 3)) << "a program without a visible titled window is left alone";
+  EXPECT_TRUE(AllAt(pair.shown.id, 5));
+  EXPECT_TRUE(AllAt(pair.hidden.id, 3)) << "a program without a visible titled window is left alone";
+}
 
-  // The file goes away: the refresh finds nothing, and every later cycle (the timer's too) tries again
-  // until the file is back.
+// The database disappears: the refresh finds nothing, and every later cycle (the timer's too, 20 s
+// after the monitor's start) tries again until the file is back.
+TEST_F(MonitorSurvivalTest, MissingFileIsLookedForAgainAtEveryCycle) {
+  KeptPair pair;
+  HWND monitor = StartOverKeptPair(&pair);
+  ASSERT_NE(nullptr, monitor);
+  Refresh(monitor);
+  EXPECT_TRUE(AllAt(pair.shown.id, 5));
+
   RemoveFile(Database());
   size_t mark = ReadLogLines(kLog).size();
   Refresh(monitor);
-  log = ReadLogLines(kLog);
+  std::vector<std::wstring> log = ReadLogLines(kLog);
   EXPECT_EQ(1, CountFrom(log, mark, L"\tGetProcessList::Load Settings"));
   EXPECT_EQ(0, CountFrom(log, mark, L"read data"));
-  ASSERT_EQ(1, SetProcessPriority(shown.id, 4));
+  ASSERT_EQ(1, SetProcessPriority(pair.shown.id, 4));
   ASSERT_EQ(1, SaveSettings());
   mark = log.size();
-  EXPECT_TRUE(WaitUntil([&] { return CountFrom(ReadLogLines(kLog), mark, L"read data [2 tasks]") == 1; }, 25000))
+  // The timer's period is the monitor's own time: up to 20 s from its start, and the deadline past it.
+  EXPECT_TRUE(WaitUntil([&] { return CountFrom(ReadLogLines(kLog), mark, L"read data [2 tasks]") == 1; },
+                        20000 + kWaitMs))
       << "the timer's cycle reads the file that is back";
-  EXPECT_TRUE(WaitUntil([&] { return AllAt(shown.id, 5); }, 5000));
+  EXPECT_TRUE(WaitFor("the kept level back", [&] { return AllAt(pair.shown.id, 5); }));
   log = ReadLogLines(kLog);
   EXPECT_EQ(1, CountFrom(log, mark, L"\tGetProcessList() call [CMD Load settings=1]."));
+}
 
+// The main program rewriting the file a thousand times while the monitor re-reads it as fast as it can.
+TEST_F(MonitorSurvivalTest, RacingSavesAreReadWhole) {
+  KeptPair pair;
+  HWND monitor = StartOverKeptPair(&pair);
+  ASSERT_NE(nullptr, monitor);
+  Program &shown = pair.shown;
   // A thousand saves of alternately one and two programs while a second thread keeps asking the monitor
   // to re-read: every save lands, and every read sees one whole file.
   volatile LONG stop = 0;
@@ -266,7 +294,7 @@ TEST_F(MonitorTest, SecondStartMissingFileHiddenProgramAndRacingSaves) {
   } poster = {monitor, &stop};
   int shownRow = RowOf(shown.id);
   ASSERT_GE(shownRow, 0);
-  mark = ReadLogLines(kLog).size();
+  size_t mark = ReadLogLines(kLog).size();
   HANDLE thread = CreateThread(NULL, 0, Poster::Run, &poster, 0, NULL);
   int failed = 0;
   for (int i = 0; i < 1000; i++) {
@@ -280,7 +308,7 @@ TEST_F(MonitorTest, SecondStartMissingFileHiddenProgramAndRacingSaves) {
   EXPECT_EQ(0, failed);
   Refresh(monitor);  // the last one: after the final save
   EXPECT_EQ((DWORD)STILL_ACTIVE, monitor_.Wait(0)) << "the monitor still runs";
-  log = ReadLogLines(kLog);
+  std::vector<std::wstring> log = ReadLogLines(kLog);
   int reads = 0;
   for (size_t i = mark; i < log.size(); i++) {
     size_t at = log[i].find(L"\tGetProcessList::Settings.db read data [");

@@ -118,9 +118,9 @@ TEST_F(MenuBarTest, RightKeyOpensThePopupOfTheMenu) {
   CreateBar();
   // Pick the second item of the popup as soon as it shows.
   HANDLE picker = CreateThread(NULL, 0, [](LPVOID) -> DWORD {
-    HWND menu = WaitForWindow(L"#32768", NULL, 5000);
-    if (!menu) return 1;
-    Sleep(100);
+    // The popup's window may exist hidden before the menu shows: the shown one takes the keys.
+    HWND menu = NULL;
+    if (!WaitUntil([&] { return (menu = FindWindowW(L"#32768", NULL)) != NULL && IsWindowVisible(menu); })) return 1;
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);

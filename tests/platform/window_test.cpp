@@ -66,7 +66,7 @@ TEST(WindowTest, ClosingOwnAndForeignWindows) {
   ASSERT_NE(nullptr, foreign);
   EXPECT_FALSE(DestroyWindow(foreign));  // what the desktop does
   EXPECT_TRUE(WmCloseWindow(foreign));
-  EXPECT_TRUE(WaitWindowGone(foreign, 5000));
+  EXPECT_TRUE(WaitWindowGone(foreign));
   EXPECT_EQ(7u, helper.Wait(5000));
   EXPECT_FALSE(WmCloseWindow(foreign));
 }
@@ -77,7 +77,7 @@ TEST(WindowTest, ForegroundWithTheLowBitAndTheTodayScreen) {
   EXPECT_EQ(today, FindWindowW(DEVICE_TODAY_CLASS, DEVICE_TODAY_TITLE));
   HWND hwnd = MakeWindow(WS_VISIBLE);
   EXPECT_TRUE(WmSetForegroundWindow(today));
-  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == today; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == today; }));
   EXPECT_TRUE(WmSetForegroundWindow((HWND)((ULONG_PTR)hwnd | 1)));
   EXPECT_EQ(hwnd, GetForegroundWindow());
   EXPECT_FALSE(WmSetForegroundWindow(NULL));

@@ -10,6 +10,22 @@ wait_for() {  # wait_for SECONDS COMMAND...
   return 1
 }
 
+# The device's system as Wine first makes it (the longest step of a device's making), made once per
+# build tree by the first test that needs it and copied by every test after. The profile is applied
+# to the copy as to any device.
+template=$build/owndevice-template
+copy_made_system() {
+  flock "$template.lock" bash -c '
+    [ -f "$1/.created" ] && exit 0
+    rm -rf "$1"
+    "$2" create "$1" > /dev/null 2>&1 && "$2" stop "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null ||
+    return 0
+  [ -f "$template/.created" ] || return 0
+  mkdir -p "$dev"
+  # The folders the template's cards made go with its system, named as made for cards.
+  cp -a "$template/prefix" "$template/cardfolders" "$template/cards" "$dev/" && touch "$dev/.created"
+}
+
 # boot_own_device PROFILE [FOLDER...]: a fresh device made from the profile's text (the folders are
 # made first, for cards backed by the host), booted on a display of its own; switched off when the
 # test ends. $runner is the run command's loop.
@@ -17,9 +33,10 @@ boot_own_device() {
   local profile=$1; shift
   "$vtd" stop "$dev" >/dev/null 2>&1
   rm -rf "$work"
+  unset DISPLAY
+  copy_made_system
   mkdir -p "$work" "$@"
   printf '%s\n' "$profile" > "$work/test.profile"
-  unset DISPLAY
   # Its page, if any, on a free port: never the one a user's run has.
   VT_WEB_PORT=0 VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
   runner=$!

@@ -209,10 +209,95 @@ bool WaitWindowGone(HWND hwnd, DWORD ms) {
   return WaitUntil([&] { return !IsWindow(hwnd); }, ms);
 }
 
-ScreenShot::ScreenShot() {
+HWND WaitForWindowOf(DWORD processId, DWORD ms) {
+  struct Search { DWORD pid; HWND found; } search = {processId, NULL};
+  WaitUntil([&] {
+    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+      Search *s = (Search *)param;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      if (pid != s->pid || !IsWindowVisible(hwnd) || GetParent(hwnd)) return TRUE;
+      s->found = hwnd;
+      return FALSE;
+    }, (LPARAM)&search);
+    return search.found != NULL;
+  }, ms);
+  return search.found;
+}
+
+int CountLogLines(const std::wstring &path, const std::wstring &prefix) {
+  int n = 0;
+  for (const std::wstring &l : ReadLogLines(path))
+    if (l.compare(0, prefix.size(), prefix) == 0) n++;
+  return n;
+}
+
+::testing::AssertionResult WaitForLogLine(const std::wstring &path, const std::wstring &prefix, int count, DWORD ms) {
+  std::string what = std::to_string(count) + " line(s) beginning " + ::testing::PrintToString(prefix) + " in " +
+                     ::testing::PrintToString(path);
+  ::testing::AssertionResult r = WaitFor(what, [&] { return CountLogLines(path, prefix) >= count; }, ms);
+  if (!r) r << " (there are " << CountLogLines(path, prefix) << ")";
+  return r;
+}
+
+::testing::AssertionResult WaitForFile(const std::wstring &path, DWORD size, DWORD ms) {
+  return WaitFor(::testing::PrintToString(path) + " written", [&] {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                           OPEN_EXISTING, 0, NULL);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER got = {};
+    bool whole = GetFileSizeEx(f, &got) && got.QuadPart >= size;
+    CloseHandle(f);
+    return whole;
+  }, ms);
+}
+
+int RunningCopies(const wchar_t *exe) {
+  int n = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (!_wcsicmp(entry.szExeFile, exe)) n++;
+  CloseHandle(snapshot);
+  return n;
+}
+
+::testing::AssertionResult WaitForCopies(const wchar_t *exe, int copies, DWORD ms) {
+  std::string what = std::to_string(copies) + " running copies of " + ::testing::PrintToString(std::wstring(exe));
+  ::testing::AssertionResult r = WaitFor(what, [&] { return RunningCopies(exe) == copies; }, ms);
+  if (!r) r << " (there are " << RunningCopies(exe) << ")";
+  return r;
+}
+
+void RepaintNow(HWND hwnd) {
+  RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool QueueHandled(HWND hwnd, DWORD ms) {
+  DWORD_PTR result;
+  return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, ms, &result) &&
+         SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, ms, &result);
+}
+
+ScreenShot::ScreenShot() { Take(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)); }
+
+ScreenShot::ScreenShot(const RECT &part) { Take(part.left, part.top, part.right - part.left, part.bottom - part.top); }
+
+void ScreenShot::Take(int x, int y, int w, int h) {
   HDC screen = GetDC(NULL);
-  w_ = GetDeviceCaps(screen, HORZRES);
-  h_ = GetDeviceCaps(screen, VERTRES);
+  RECT all = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)}, want = {x, y, x + w, y + h};
+  IntersectRect(&want, &want, &all);
+  x_ = want.left;
+  y_ = want.top;
+  w_ = want.right - want.left;
+  h_ = want.bottom - want.top;
+  if (w_ <= 0 || h_ <= 0) {
+    w_ = h_ = 0;
+    ReleaseDC(NULL, screen);
+    return;
+  }
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
   bi.bmiHeader.biWidth = w_;
@@ -223,7 +308,7 @@ ScreenShot::ScreenShot() {
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
   HDC mem = CreateCompatibleDC(screen);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w_, h_, screen, 0, 0, SRCCOPY);
+  BitBlt(mem, 0, 0, w_, h_, screen, x_, y_, SRCCOPY);
   GdiFlush();
   bits_.assign((DWORD *)bits, (DWORD *)bits + (size_t)w_ * h_);
   SelectObject(mem, old);
@@ -233,6 +318,8 @@ ScreenShot::ScreenShot() {
 }
 
 COLORREF ScreenShot::Pixel(int x, int y) const {
+  x -= x_;
+  y -= y_;
   if (x < 0 || y < 0 || x >= w_ || y >= h_) return CLR_INVALID;
   DWORD p = bits_[(size_t)y * w_ + x];
   return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
@@ -244,6 +331,27 @@ int ScreenShot::Count(const RECT &rc, COLORREF colour) const {
     for (int x = rc.left; x < rc.right; x++)
       if (Pixel(x, y) == colour) n++;
   return n;
+}
+
+WindowInFront::WindowInFront(const wchar_t *title) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(NULL);
+  wc.lpszClassName = L"VTTestWindowInFront";
+  RegisterClassW(&wc);
+  hwnd_ = CreateWindowExW(0, wc.lpszClassName, title, WS_POPUP | WS_VISIBLE, 0, 100, 100, 100, NULL, NULL,
+                          wc.hInstance, NULL);
+  SetForegroundWindow(hwnd_);
+}
+
+WindowInFront::~WindowInFront() { DestroyWindow(hwnd_); }
+
+bool Changed(const ScreenShot &before, const RECT &part) {
+  ScreenShot now(part);
+  for (int y = part.top; y < part.bottom; y++)
+    for (int x = part.left; x < part.right; x++)
+      if (now.Pixel(x, y) != before.Pixel(x, y)) return true;
+  return false;
 }
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }

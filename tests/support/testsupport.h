@@ -55,12 +55,14 @@ struct Program {
   void Detach();
 };
 
-// Polls until a window of that class (and title, when given) exists.
-HWND WaitForWindow(const wchar_t *cls, const wchar_t *title, DWORD ms);
-// Polls until the window is gone.
-bool WaitWindowGone(HWND hwnd, DWORD ms);
+// ---- Waiting for what a test means ----
+// A wait polls for the event it names until it comes or the deadline passes. The deadline is only
+// there to end a test that would otherwise hang: it is generous and never decides a check by
+// itself. A failed wait says what was awaited.
+const DWORD kWaitMs = 10000;
+
 // Polls until a predicate holds.
-template <class F> bool WaitUntil(F f, DWORD ms) {
+template <class F> bool WaitUntil(F f, DWORD ms = kWaitMs) {
   DWORD start = GetTickCount();
   while (!f()) {
     if (GetTickCount() - start >= ms) return false;
@@ -68,20 +70,65 @@ template <class F> bool WaitUntil(F f, DWORD ms) {
   }
   return true;
 }
+// The same, for a check: EXPECT_TRUE(WaitFor("the menu to open", MenuOpen));
+template <class F> ::testing::AssertionResult WaitFor(const std::string &what, F f, DWORD ms = kWaitMs) {
+  if (WaitUntil(f, ms)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "waited " << ms << " ms for " << what;
+}
+
+// A window of that class (and title, when given) appears; NULL when none did.
+HWND WaitForWindow(const wchar_t *cls, const wchar_t *title, DWORD ms = kWaitMs);
+// The window is gone.
+bool WaitWindowGone(HWND hwnd, DWORD ms = kWaitMs);
+// The first visible top-level window of a process appears; NULL when none did.
+HWND WaitForWindowOf(DWORD processId, DWORD ms = kWaitMs);
+
+// Lines of a debug log that begin with the prefix.
+int CountLogLines(const std::wstring &path, const std::wstring &prefix);
+// The log holds at least `count` lines that begin with the prefix.
+::testing::AssertionResult WaitForLogLine(const std::wstring &path, const std::wstring &prefix, int count = 1,
+                                          DWORD ms = kWaitMs);
+// A file exists with at least `size` bytes, and a writer that holds it open without sharing is done.
+::testing::AssertionResult WaitForFile(const std::wstring &path, DWORD size = 1, DWORD ms = kWaitMs);
+// Running processes of that program file name ("QuitletApp.exe"), of the whole device.
+int RunningCopies(const wchar_t *exe);
+// As many copies of the program run as wanted (the others ended).
+::testing::AssertionResult WaitForCopies(const wchar_t *exe, int copies, DWORD ms = kWaitMs);
+
+// A window (of any program) and its children have handled the paint they had pending: each gets its
+// WM_PAINT sent and has drawn when this returns.
+void RepaintNow(HWND hwnd);
+// The thread of the window has handled what was queued to it before (input included): two round
+// trips through its queue, as a message sent to it is handled ahead of what waits there.
+bool QueueHandled(HWND hwnd, DWORD ms = kWaitMs);
 
 // The screen as it is now.
 class ScreenShot {
  public:
   ScreenShot();
+  // Only a part of the screen (faster to take); Pixel keeps screen coordinates.
+  explicit ScreenShot(const RECT &part);
   COLORREF Pixel(int x, int y) const;
   int width() const { return w_; }
   int height() const { return h_; }
   // Counts pixels of the colour inside a rectangle.
   int Count(const RECT &rc, COLORREF colour) const;
  private:
-  int w_ = 0, h_ = 0;
+  void Take(int x, int y, int w, int h);
+  int x_ = 0, y_ = 0, w_ = 0, h_ = 0;
   std::vector<DWORD> bits_;
 };
+
+// A plain window of the test's own, in front while it lives: the taskbar paints itself anew to show
+// its title. Changed() is whether the screen's part differs from a screenshot of it.
+class WindowInFront {
+ public:
+  explicit WindowInFront(const wchar_t *title);
+  ~WindowInFront();
+ private:
+  HWND hwnd_;
+};
+bool Changed(const ScreenShot &before, const RECT &part);
 
 int ScreenWidth();
 int ScreenHeight();
