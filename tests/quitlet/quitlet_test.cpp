@@ -470,9 +470,10 @@ class QuitletMenuTest : public QuitletTest {
     ASSERT_NE(nullptr, StartQuitlet());
     ASSERT_TRUE(BringForward(Today()));
   }
-  // What the menus measured: every task, none of the programs that are never listed.
-  void ExpectMeasuredEveryTaskOnly() {
-    EXPECT_TRUE(HasLine(L"[Today] w["));
+  // What the menus measured: every task (and Today where the menu lists it), none of the programs
+  // that are never listed.
+  void ExpectMeasuredEveryTaskOnly(bool today) {
+    EXPECT_EQ(today, HasLine(L"[Today] w["));
     EXPECT_TRUE(HasLine(L"[" + titles_[kTasks - 1] + L"] w["));
     EXPECT_FALSE(HasLine(L"[Protected Program]"));
     EXPECT_FALSE(HasLine(L"[Ime Window]"));
@@ -499,7 +500,7 @@ TEST_F(QuitletMenuTest, SwitchMenuListsEveryApplicationUnderItsOwnTitle) {
     EXPECT_TRUE(SelectedEntryShows(switchMenu, titles_[i], candidates_)) << "switch entry " << i + 1;
   }
   CloseMenus();
-  ExpectMeasuredEveryTaskOnly();
+  ExpectMeasuredEveryTaskOnly(true);
 }
 
 // The close submenu: the same titles; choosing the 60th closes the 60th program and no other.
@@ -521,7 +522,7 @@ TEST_F(QuitletMenuTest, CloseMenuListsTheSameAndClosesTheOneChosen) {
   EXPECT_TRUE(WaitFor("the close's result in the log", [] { return CountLinesEnding(L": closed") == 1; }));
   EXPECT_EQ(1, CountLines(L"Close window ["));
   for (size_t i = 0; i + 1 < helpers_.size(); i++) EXPECT_TRUE(IsRunning(helpers_[i])) << i;
-  ExpectMeasuredEveryTaskOnly();
+  ExpectMeasuredEveryTaskOnly(false);
 }
 
 // The system submenu (soft reset, power off, two control panel applets, the file explorer): every

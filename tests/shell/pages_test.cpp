@@ -598,8 +598,19 @@ TEST_F(PagesTest, GlyphCacheStepsToBothEndsAndEveryStorageRowToggles) {
   TapControl(display.controls[4]);
   Sleep(300);
   EXPECT_EQ(4096u, ReadDword(HKEY_LOCAL_MACHINE, glyph, L"limit"));
-  // Keys: the focus comes back on "-", Right moves it to "+", Enter steps up to the largest.
+  // After a tap the page has no focus and its keys do nothing.
   Key(VK_RIGHT);
+  Key(VK_RETURN);
+  Key(VK_LEFT);
+  Key(VK_RETURN);
+  EXPECT_FALSE(FocusEdgeOn(ScreenShot(), display.controls[4]));
+  EXPECT_EQ(4096u, ReadDword(HKEY_LOCAL_MACHINE, glyph, L"limit"));
+  // Opened again, the focus rests on "-": Right moves it to "+", Enter steps up to the largest.
+  TapOk();
+  ASSERT_TRUE(WaitUntil([&] { return FocusEdgeOn(ScreenShot(), menu.controls[first]); }, 4000));
+  TapControl(menu.controls[first + 2]);
+  ASSERT_TRUE(WaitLines(L"currp 3", 2));
+  Sleep(300);
   Key(VK_RIGHT);
   for (DWORD want : {8192u, 16384u, 32768u, 32768u}) {
     Key(VK_RETURN);

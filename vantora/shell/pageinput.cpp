@@ -292,11 +292,13 @@ void OnPageTap(int x, int y, bool down) {
 
 // ---- Keys ------------------------------------------------------------------------------------------
 
-// With no focus an arrow key brings it back to the remembered item, scrolled into view.
+// With no focus an arrow key brings it back to the remembered item of a list, scrolled into view.
+// A page of fixed controls keeps no focus after a tap: its keys do nothing until it is opened again.
 static void RestoreFocus(int page) {
+  if (!IsListPage(page)) return;
   PageModel *p = PageOf(page);
   int resting = InputOf(page)->restingFocus;
-  if (!IsListPage(page) || p->itemCount <= 0 || RowCount(p) == 0) {
+  if (p->itemCount <= 0 || RowCount(p) == 0) {
     if (resting >= 0) MoveFocus(p, resting, -1);
     return;
   }

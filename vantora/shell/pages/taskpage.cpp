@@ -324,10 +324,9 @@ void TaskPageKey(WPARAM key) {
         int at = -1;
         for (int i = 0; i < 4; i++)
           if (kCycle[i] == sub) at = i;
-        int next;
-        if (at < 0) next = key == VK_RIGHT ? 0 : 3;  // no part focused yet: start at an end
-        else next = (at + (key == VK_RIGHT ? 1 : 3)) % 4;
-        MoveFocus(p, f, kCycle[next]);
+        // A row reached from another row has no part focused: Left and Right leave it so.
+        if (at < 0) return;
+        MoveFocus(p, f, kCycle[(at + (key == VK_RIGHT ? 1 : 3)) % 4]);
         return;
       }
       case VK_RETURN: {
