@@ -2,6 +2,9 @@
 //   devtool wait-window CLASS [TITLE] [TIMEOUT_MS]   exit 0 once the window exists, 1 on timeout
 //   devtool close-window CLASS [TITLE]                asks the window to close, exit 1 when absent
 //   devtool find-window CLASS [TITLE]                 exit 0 when the window exists, 1 when not
+//   devtool settle CLASS [TITLE]                      exit 0 once the window's thread has handled
+//                                                     what was queued to it and the window and its
+//                                                     children have drawn what they had to
 //   devtool screenshot FILE.bmp                       the whole screen as a 24-bit BMP
 //   devtool rotate toggle|portrait|landscape|WxH      turn the screen, tell every window; prints WxH
 //   devtool scale-ui FACTOR                           menu, message box and caption fonts for the
@@ -9,11 +12,16 @@
 //   devtool key VK                                    press and release a key (223: the off key)
 //   devtool reset                                     soft reset, as a program of the device asks it
 //   devtool windows                                   the visible top-level windows: class, tab, title
+//   devtool boot WxH FACTOR HOSTDISPLAY               a boot's settings before the shell starts, in
+//                                                     one program: whether the device is on the
+//                                                     user's display (1/0), the screen's turn, the
+//                                                     menus' scale
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+#include "device_profile.h"
 #include "wm.h"
 
 static HWND FindArgWindow(int argc, wchar_t **argv) {
@@ -142,8 +150,24 @@ int wmain(int argc, wchar_t **argv) {
     return hwnd && PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
   }
   if (!wcscmp(argv[1], L"find-window")) return FindArgWindow(argc, argv) ? 0 : 1;
+  if (!wcscmp(argv[1], L"settle")) {
+    HWND hwnd = FindArgWindow(argc, argv);
+    DWORD_PTR result;
+    // A message sent is handled ahead of those posted: two round trips pass what was queued before.
+    for (int i = 0; i < 2; i++)
+      if (!hwnd || !SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) return 1;
+    return RedrawWindow(hwnd, NULL, NULL, RDW_ALLCHILDREN | RDW_UPDATENOW) ? 0 : 1;
+  }
   if (!wcscmp(argv[1], L"screenshot")) return Screenshot(argv[2]);
   if (!wcscmp(argv[1], L"rotate")) return Rotate(argv[2]);
+  if (!wcscmp(argv[1], L"boot")) {
+    if (argc < 5) return 2;
+    DWORD host = _wtoi(argv[4]) ? 1 : 0;
+    LONG set = RegSetKeyValueW(HKEY_LOCAL_MACHINE, DEVICE_PROFILE_KEY, DEVICE_PROFILE_HOST_DISPLAY, REG_DWORD, &host,
+                               sizeof(host));
+    int turned = Rotate(argv[2]), scaled = ScaleUi(_wtoi(argv[3]));
+    return set == ERROR_SUCCESS && turned == 0 && scaled == 0 ? 0 : 1;
+  }
   if (!wcscmp(argv[1], L"scale-ui")) return ScaleUi(_wtoi(argv[2]));
   if (!wcscmp(argv[1], L"key")) {
     int vk = _wtoi(argv[2]);

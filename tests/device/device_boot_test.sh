@@ -1,18 +1,13 @@
 #!/usr/bin/env bash
 # Drives a device of its own from the host through the run command: storage cards and battery from
 # its profile, the battery changed from outside, rotation, and a soft reset that ends every program,
-# keeps the registry and boots again, starting the StartUp shortcut. Then the same device made from
-# each shipped profile in turn, for its Today screen ("today": only that, in a device of its own, so
-# that it runs beside the rest).
-#   device_boot_test.sh SOURCE_DIR BUILD_DIR [boot|today]
+# keeps the registry and boots again, starting the StartUp shortcut.
+#   device_boot_test.sh SOURCE_DIR BUILD_DIR
 set -u -o pipefail
-src=$1 build=$2 part=${3:-all}
+src=$1 build=$2
 work=$build/boottest
-[ "$part" = today ] && work=$build/todaytest
 . "$src/tests/support/owndevice.sh"
 helper() { in_dev 'C:\devicehelper.exe' "$@"; }
-
-if [ "$part" != today ]; then
 
 boot_own_device "WIDTH=480
 HEIGHT=640
@@ -89,47 +84,5 @@ done
 kill $runner
 wait $runner 2>/dev/null
 [ -f "$dev/shell.pid" ] && fail "the device is still on"
-fi
-
-if [ "$part" != boot ]; then
-if [ "$part" = today ]; then
-  "$vtd" stop "$dev" > /dev/null 2>&1
-  rm -rf "$work"
-  unset DISPLAY
-  copy_made_system
-  mkdir -p "$work"
-fi
-
-# The Today screen on every shipped profile, in English and in German, on the year's longest date (a
-# Wednesday in September, the 30th): the date and the device's name fit their lines whole, the
-# text's right-most dark pixel inside the right margin (half a taskbar's height).
-for profile in default qvga landscape; do
-  { cat "$src/device/profiles/$profile.profile"; echo DATE=2026-09-30; } > "$work/$profile.profile"
-  # A new screen size needs a new boot.
-  "$vtd" halt "$dev"
-  "$vtd" create "$dev" "$work/$profile.profile" > /dev/null || fail "cannot make the device from $profile.profile"
-  [ "$part" = today ] && { "$vtd" install "$dev" "$build" > /dev/null || fail "cannot install the suite"; }
-  read -r WIDTH HEIGHT < <(. "$work/$profile.profile"; echo "$WIDTH $HEIGHT")
-  unit=$(( HEIGHT >= 440 ? 52 : 26 ))
-  for locale in en_US.UTF-8 de_DE.UTF-8; do
-    shot=$work/today-$profile-${locale%%_*}.png
-    VT_NO_STARTUP=1 VT_LOCALE=$locale "$vtd" start "$dev" --own-display || fail "no boot on $profile ($locale)"
-    # The first paint comes with the shell's window.
-    sleep 0.5
-    "$vtd" screenshot "$dev" "$shot" || fail "no screenshot on $profile ($locale)"
-    # The dark pixels (text) of the four units below the taskbar: their box, "WxH+X+Y".
-    box=$(convert "$shot" -crop "${WIDTH}x$((unit * 4))+0+$unit" +repage -colorspace gray -threshold 50% \
-          -negate -format '%@' info:)
-    IFS='x+' read -r bw bh bx by <<< "$box"
-    [ "$bw" -gt $((WIDTH / 3)) ] && [ "$bh" -gt "$unit" ] || fail "no date and name on $profile ($locale): $box"
-    # Clear of the margin's edge: a line cut there would end on it.
-    [ $((bx + bw)) -lt $((WIDTH - unit / 2)) ] && [ "$bx" -ge $((unit / 2 - 2)) ] ||
-      fail "the text leaves its line on $profile ($locale): $box on a ${WIDTH}-pixel screen, margin $((unit / 2))"
-    # Another language is the shell started again in it.
-    in_dev 'C:\windows\devtool.exe' close-window HHTaskbar "" > /dev/null
-    wait_for 10 eval '! "$vtd" running "$dev"' || fail "the shell did not end on $profile ($locale)"
-  done
-done
-fi
 "$vtd" stop "$dev"
 echo PASS

@@ -11,14 +11,14 @@ wait_for() {  # wait_for SECONDS COMMAND...
 }
 
 # The device's system as Wine first makes it (the longest step of a device's making), made once per
-# build tree by the first test that needs it and copied by every test after. The profile is applied
-# to the copy as to any device.
+# build tree by the first that needs it (the shared test devices, or a test) and copied by every one
+# after. The profile is applied to the copy as to any device.
 template=$build/owndevice-template
 copy_made_system() {
   flock "$template.lock" bash -c '
     [ -f "$1/.created" ] && exit 0
     rm -rf "$1"
-    "$2" create "$1" > /dev/null 2>&1 && "$2" stop "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null ||
+    env -u DISPLAY "$2" create "$1" > /dev/null 2>&1 && "$2" stop "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null ||
     return 0
   [ -f "$template/.created" ] || return 0
   mkdir -p "$dev"
@@ -37,8 +37,8 @@ boot_own_device() {
   copy_made_system
   mkdir -p "$work" "$@"
   printf '%s\n' "$profile" > "$work/test.profile"
-  # Its page, if any, on a free port: never the one a user's run has.
-  VT_WEB_PORT=0 VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
+  # No page: the test looks at the device through its commands.
+  VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" --headless > "$work/run.log" 2>&1 &
   runner=$!
   trap 'kill $runner 2>/dev/null; wait $runner 2>/dev/null; "$vtd" stop "$dev" >/dev/null 2>&1' EXIT
   wait_for 120 grep -q "is running" "$work/run.log" || fail "the device did not boot"
