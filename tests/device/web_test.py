@@ -2,14 +2,15 @@
 """The handheld's web page end to end, in a real browser (headless Chromium through its driver),
 against a device of its own started by the run command without a display, on a port of its own.
 
-    web_test.py SOURCE_DIR BUILD_DIR
+    web_test.py SOURCE_DIR BUILD_DIR page|password
 
 What a user of the page does and sees, each checked in the device too: the page loads from this
 machine alone without a console error; its screen is the device's; a tap on Start opens the Start menu,
 a typed letter starts Vantora, keys move its focus, a held press on the close button shows its ring
 and menu; the off key darkens the screen; a turn turns device and frame; the battery at 20 % shows in
 the battery bar; a soft reset and the page's own reconnection; a second run is refused; Ctrl-C leaves
-nothing running and the page says so; with an address named, a wrong password gets nothing.
+nothing running and the page says so ("page"). With an address named, a wrong password gets nothing
+("password", in a device of its own, so that it runs beside the rest).
 """
 import base64
 import json
@@ -29,8 +30,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import webpage  # noqa: E402
 from webpage import free_port, wait_for  # noqa: E402
 
-src, build = sys.argv[1], sys.argv[2]
-work = os.path.join(build, 'webtest')
+src, build, part = sys.argv[1], sys.argv[2], sys.argv[3]
+work = os.path.join(build, f'webtest-{part}')
 dev = os.path.join(work, 'dev')
 vtd = os.path.join(src, 'device', 'vtdevice')
 runs = []       # run commands started, for the cleanup
@@ -195,7 +196,7 @@ def leftovers(port):
     return left
 
 
-def test():
+def test_page():
     global browser
     port = free_port()
     run = Run(port)
@@ -367,6 +368,10 @@ def test():
     browser.quit()
     browser = None
 
+
+def test_password():
+    global browser
+    port = free_port()
     # An address named: a password printed once; a wrong one gets nothing and is logged.
     run = Run(port, VT_WEB_ADDR='127.0.0.1')
     check(wait_for(60, lambda: 'page: ' + run.url in run.text()), 'no address printed:\n' + run.text())
@@ -417,8 +422,12 @@ def main():
     subprocess.run([vtd, 'stop', dev], capture_output=True)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
+    # The system Wine made once for the build tree's own devices, copied: the run command applies the
+    # profile to it as to any device.
+    subprocess.run(['bash', '-c', 'src=$1 build=$2 work=$3; . "$src/tests/support/owndevice.sh"; copy_made_system',
+                    '_', src, build, work], stdin=subprocess.DEVNULL, check=False)
     try:
-        test()
+        {'page': test_page, 'password': test_password}[part]()
         print('PASS')
         return 0
     except Failure as e:
