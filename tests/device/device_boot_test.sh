@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Drives a device of its own from the host through the run command: storage cards and battery from
-# its profile, the battery changed from outside, rotation, and a soft reset that ends every program,
-# keeps the registry and boots again, starting the StartUp shortcut.
-#   device_boot_test.sh SOURCE_DIR BUILD_DIR
+# its profile, the battery changed from outside, rotation ("boot"); a soft reset that ends every
+# program, keeps the registry and boots again, starting the StartUp shortcut ("reset"). Each part in
+# a device of its own, so that they run side by side.
+#   device_boot_test.sh SOURCE_DIR BUILD_DIR boot|reset
 set -u -o pipefail
-src=$1 build=$2
-work=$build/boottest
+src=$1 build=$2 part=$3
+work=$build/boottest-$part
 . "$src/tests/support/owndevice.sh"
 helper() { in_dev 'C:\devicehelper.exe' "$@"; }
 
@@ -18,6 +19,7 @@ CARDS=\"SD Card|Storage Card=$work/card\"
 BATTERY=\"50 8\"" "$work/card"
 cp "$build/tests/helpers/devicehelper.exe" "$dev/prefix/drive_c/devicehelper.exe"
 
+if [ "$part" = boot ]; then
 # Cards in the profile's order, the second backed by a host folder; the simulated battery.
 echo probe > "$work/card/probe.txt"
 out=$(helper report)
@@ -59,6 +61,9 @@ helper report | grep -qx "battery=20 0" && fail "battery still simulated after h
 "$vtd" rotate "$dev" | grep -q "640x480" || fail "rotate to landscape"
 "$vtd" rotate "$dev" portrait | grep -q "480x640" || fail "rotate to portrait"
 
+fi
+
+if [ "$part" = reset ]; then
 # Soft reset: a running program ends, the registry stays, StartUp runs at the new boot.
 helper regset 4711 || fail "registry write"
 helper arm VTBootTest.lnk || fail "arm"
@@ -81,6 +86,7 @@ for p in $("$vtd" pids "$dev"); do
 done
 [ "$seen" -ge 3 ] && [ -z "$randomized" ] || fail "device programs: $seen, with randomized addresses:$randomized"
 [ -f "$dev/prefix/drive_c/vt-reset-returned.txt" ] && fail "the reset call returned to its caller"
+fi
 kill $runner
 wait $runner 2>/dev/null
 [ -f "$dev/shell.pid" ] && fail "the device is still on"
