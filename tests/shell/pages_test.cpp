@@ -193,8 +193,11 @@ class PagesTest : public ::testing::Test {
       if (StartsWith(cls, L"browsefile:")) browser = w;
       return browser != NULL;
     }, 6000);
-    // Ready once its path box, made after the window, names the tree's root.
-    WaitUntil([&] { return GetWindowTextLengthW(GetDlgItem(browser, 501)) > 0; }, 3000);
+    // Ready once its path box, made after the window, names the tree's root (asked with a message:
+    // the window text of another process's box is not the box's text).
+    EXPECT_TRUE(WaitFor("the browser's path box", [&] {
+      return SendMessageW(GetDlgItem(browser, 501), WM_GETTEXTLENGTH, 0, 0) > 0;
+    }, 3000));
     return browser;
   }
 
