@@ -101,7 +101,7 @@ TEST_F(CompanionsTest, FlagShortcutAndWindowStayInStep) {
   SetGaugeletEnabled(true);
   ExpectInStep(kGaugelet, true);
   SetGaugeletEnabled(true);  // the second copy finds the first and ends
-  Sleep(1000);
+  EXPECT_TRUE(WaitForCopies(kGaugelet.exe, 1));
   int copies = 0;
   for (HWND w = FindWindowW(kGaugelet.cls, kGaugelet.title); w; w = FindWindowExW(NULL, w, kGaugelet.cls, kGaugelet.title))
     copies++;

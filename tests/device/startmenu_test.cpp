@@ -14,15 +14,14 @@ namespace {
 
 const wchar_t kPrograms[] = L"C:\\windows\\Start Menu\\Programs";
 
-// A tap at a screen position: the pointer moves there, then presses and lets go.
+// A tap at a screen position: the pointer moves there, then presses and lets go. Each event carries
+// the position and the shell acts on the press or the release alone, so nothing is held.
 void Tap(int x, int y) {
   int width = 0, height = 0;
   WmGetScreenSize(&width, &height);
   DWORD ax = (DWORD)((x * 65536 + 32768) / width), ay = (DWORD)((y * 65536 + 32768) / height);
   mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, ax, ay, 0, 0);
-  Sleep(50);
   mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, ax, ay, 0, 0);
-  Sleep(50);
   mouse_event(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, ax, ay, 0, 0);
 }
 

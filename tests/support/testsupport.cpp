@@ -281,6 +281,13 @@ bool QueueHandled(HWND hwnd, DWORD ms) {
          SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, ms, &result);
 }
 
+bool InputHandled(HWND hwnd, DWORD ms) {
+  DWORD_PTR result;
+  for (int pass = 0; pass < 8; pass++)
+    if (!SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, ms, &result)) return false;
+  return true;
+}
+
 ScreenShot::ScreenShot() { Take(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)); }
 
 ScreenShot::ScreenShot(const RECT &part) { Take(part.left, part.top, part.right - part.left, part.bottom - part.top); }

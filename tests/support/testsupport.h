@@ -101,6 +101,10 @@ void RepaintNow(HWND hwnd);
 // The thread of the window has handled what was queued to it before (input included): two round
 // trips through its queue, as a message sent to it is handled ahead of what waits there.
 bool QueueHandled(HWND hwnd, DWORD ms = kWaitMs);
+// Input sent to the window's thread (a tap: move, press, release; a key: press, character, release)
+// and what handling it posted have been handled. The thread takes one queued message per pass
+// through its loop, handling what was sent to it first: a round trip per message that may wait.
+bool InputHandled(HWND hwnd, DWORD ms = kWaitMs);
 
 // The screen as it is now.
 class ScreenShot {

@@ -38,15 +38,24 @@ class MemCleanTest : public ::testing::Test {
     g_Screen.taskbarHeight = ScaleY(26);
     folder_ = MakeTempFolder(L"memclean");
   }
-  // A copy of the task helper under another name, started and ready.
-  bool Start(Helper *h) {
-    std::wstring exe = folder_ + L"\\" + h->exe;
-    if (!CopyFileW(HelperProgram(L"taskhelper.exe").c_str(), exe.c_str(), FALSE)) return false;
-    std::wstring event = ReadyEvent(h->exe);
-    HANDLE ready = CreateEventW(NULL, TRUE, FALSE, event.c_str());
-    bool ok = h->program.Start(exe, std::wstring(h->args) + L" ready " + event) &&
-              WaitForSingleObject(ready, 15000) == WAIT_OBJECT_0;
-    CloseHandle(ready);
+  // Copies of the task helper under other names, all started before any is awaited, and ready.
+  bool Start(Helper *helpers, size_t count) {
+    std::vector<HANDLE> ready;
+    bool ok = true;
+    for (size_t i = 0; i < count && ok; i++) {
+      Helper *h = &helpers[i];
+      std::wstring exe = folder_ + L"\\" + h->exe, event = ReadyEvent(h->exe);
+      ok = CopyFileW(HelperProgram(L"taskhelper.exe").c_str(), exe.c_str(), FALSE);
+      if (ok) ready.push_back(CreateEventW(NULL, TRUE, FALSE, event.c_str()));
+      ok = ok && h->program.Start(exe, std::wstring(h->args) + L" ready " + event);
+      EXPECT_TRUE(ok) << testing::PrintToString(std::wstring(h->exe));
+    }
+    for (size_t i = 0; i < ready.size(); i++) {
+      bool up = WaitForSingleObject(ready[i], 15000) == WAIT_OBJECT_0;
+      EXPECT_TRUE(up) << testing::PrintToString(std::wstring(helpers[i].exe));
+      ok = ok && up;
+      CloseHandle(ready[i]);
+    }
     return ok;
   }
   std::wstring folder_;
@@ -76,7 +85,7 @@ TEST_F(MemCleanTest, ClosesOrdinaryWindowedProgramsOnlyAndReportsTheMemoryTheyFr
       {L"QuitletApp.exe", L"window VTNotTheCloseButton class VTQuitletStandIn", false},
       {L"gwes.exe", L"window VTSystem", false},
   };
-  for (Helper &h : helpers) ASSERT_TRUE(Start(&h)) << testing::PrintToString(std::wstring(h.exe));
+  ASSERT_TRUE(Start(helpers, ARRAYSIZE(helpers)));
   // A program that keeps its window when asked to close: asked once, left open, named in the report.
   const std::wstring stubbornLog = folder_ + L"\\stubborn.log", stubbornExe = folder_ + L"\\vtstubborn.exe";
   ASSERT_TRUE(CopyFileW(HelperProgram(L"closehelper.exe").c_str(), stubbornExe.c_str(), FALSE));

@@ -5,8 +5,8 @@
 namespace {
 
 // Removes a copy's folder with every file left in it; a copy whose program still ends is tried again.
-void RemoveHelperFolder(const std::wstring &dir, int attempts) {
-  for (int attempt = 0; attempt < attempts; attempt++) {
+void RemoveHelperFolder(const std::wstring &dir, DWORD ms) {
+  WaitUntil([&] {
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
@@ -15,9 +15,8 @@ void RemoveHelperFolder(const std::wstring &dir, int attempts) {
       } while (FindNextFileW(find, &found));
       FindClose(find);
     }
-    if (RemoveDirectoryW(dir.c_str()) || GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    if (attempt + 1 < attempts) Sleep(100);
-  }
+    return RemoveDirectoryW(dir.c_str()) || GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES;
+  }, ms);
 }
 
 // The device's store is small: the copies of a test process go when it ends, and the copies of an
@@ -32,7 +31,7 @@ class HelperCopies {
     return folder_;
   }
   ~HelperCopies() {
-    if (!folder_.empty()) RemoveHelperFolder(folder_, 20);
+    if (!folder_.empty()) RemoveHelperFolder(folder_, 2000);
   }
 
  private:
@@ -51,7 +50,7 @@ class HelperCopies {
       if (!alive && pid != GetCurrentProcessId()) stale.push_back(std::wstring(temp) + found.cFileName);
     } while (FindNextFileW(find, &found));
     FindClose(find);
-    for (const std::wstring &dir : stale) RemoveHelperFolder(dir, 1);
+    for (const std::wstring &dir : stale) RemoveHelperFolder(dir, 0);
   }
   std::wstring folder_;
 };

@@ -67,7 +67,7 @@ TEST(RefreshTaskCpu, EveryRowOverTheTimeSinceThePreviousSample) {
   EXPECT_GT(g_TaskList.entries[b].cpuUsage, 10.0);  // two spinning threads over one 200 ms window
   EXPECT_LT(g_TaskList.entries[i].cpuUsage * 4, g_TaskList.entries[b].cpuUsage);
   for (int round = 0; round < 2; round++) {
-    Sleep(300);
+    Sleep(300);  // the time the tick measures over
     RefreshTaskCpu();
     // Other work of the machine may take the processors too: the busy one reads clearly above the idle.
     EXPECT_GT(g_TaskList.entries[b].cpuUsage, 10.0) << round;
@@ -76,7 +76,7 @@ TEST(RefreshTaskCpu, EveryRowOverTheTimeSinceThePreviousSample) {
   // The busy program ends: its row reads 0, not a stale or negative figure.
   busy.Kill();
   RefreshTaskCpu();
-  Sleep(100);
+  Sleep(100);  // a time to measure over: the row reads 0 for it, not a figure of nothing
   RefreshTaskCpu();
   EXPECT_EQ(0.0, g_TaskList.entries[b].cpuUsage);
 }

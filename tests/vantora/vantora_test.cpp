@@ -186,7 +186,8 @@ TEST_F(VantoraTest, AboutOverlayShowsOverThePageAndOkClosesIt) {
 
   // A second About changes nothing.
   Command(hwnd, 206);
-  Sleep(300);
+  QueueHandled(hwnd);
+  RepaintNow(hwnd);
   EXPECT_EQ(shown, purple(ScreenShot()));
 
   Command(hwnd, 30003);
@@ -206,7 +207,9 @@ TEST_F(VantoraTest, VersionFallsBackWhenMissingOrOfTheWrongType) {
     Command(hwnd, 206);
     int n = 0;
     ScreenShows([&](const ScreenShot &s) { return (n = s.Count(versionRow, kProductColour)) > 0; });
-    Sleep(200);
+    // The whole overlay, drawn once the command is handled.
+    QueueHandled(hwnd);
+    RepaintNow(hwnd);
     n = ScreenShot().Count(versionRow, kProductColour);
     app_.Kill();
     WaitWindowGone(hwnd, 5000);
