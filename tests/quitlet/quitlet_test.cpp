@@ -212,9 +212,9 @@ bool SelectedRow(const ScreenShot &s, HWND menu, RECT *row) {
 // An entry's text as the menu draws a selected item, rendered here with the same font and colours.
 class EntryRendering {
  public:
-  EntryRendering(int w, int h, const std::wstring &text) : w_(w), h_(h) {
+  EntryRendering(int w, int h, const std::wstring &text) : w_(w), h_(h), textLeft_(20 * Factor()) {
     HDC screen = GetDC(NULL);
-    mem_ = CreateCompatibleDC(screen);
+    HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
@@ -222,50 +222,55 @@ class EntryRendering {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void *bits = NULL;
-    bmp_ = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
     ReleaseDC(NULL, screen);
-    old_ = SelectObject(mem_, bmp_);
+    HGDIOBJ old = SelectObject(mem, bmp);
     RECT all = {0, 0, w, h};
     HBRUSH fill = CreateSolidBrush(GetSysColor(COLOR_ACTIVECAPTION));
-    FillRect(mem_, &all, fill);
+    FillRect(mem, &all, fill);
     DeleteObject(fill);
     LOGFONTW lf = {};
     lf.lfHeight = 14 * Factor();
     lf.lfWeight = 100;
     wcscpy(lf.lfFaceName, L"tahoma");
     HFONT font = CreateFontIndirectW(&lf);
-    HGDIOBJ oldFont = SelectObject(mem_, font);
-    SetBkMode(mem_, TRANSPARENT);
-    SetTextColor(mem_, GetSysColor(COLOR_WINDOW));
-    RECT textRc = {20 * Factor(), 0, w, h};
-    DrawTextW(mem_, text.c_str(), -1, &textRc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    HGDIOBJ oldFont = SelectObject(mem, font);
+    SetBkMode(mem, TRANSPARENT);
+    SetTextColor(mem, GetSysColor(COLOR_WINDOW));
+    RECT textRc = {textLeft_, 0, w, h};
+    DrawTextW(mem, text.c_str(), -1, &textRc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     GdiFlush();
-    SelectObject(mem_, oldFont);
+    SelectObject(mem, oldFont);
     DeleteObject(font);
-    px_ = (const DWORD *)bits;
+    // Kept as plain colours: a menu is read entry by entry against every other entry's text.
+    const DWORD *px = (const DWORD *)bits;
+    for (int i = 0; i < w * h; i++) px_.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
   }
-  ~EntryRendering() {
-    SelectObject(mem_, old_);
-    DeleteObject(bmp_);
-    DeleteDC(mem_);
+  // Share of the text area's pixels equal to the screen's, the screen's row moved by (dx, dy): the
+  // row as grabbed by RowPixels, kMargin pixels around it.
+  static const int kMargin = 2;
+  static std::vector<COLORREF> RowPixels(const ScreenShot &s, const RECT &row) {
+    return Grab(s, {row.left - kMargin, row.top - kMargin, row.right + kMargin, row.bottom + kMargin});
   }
-  // Share of the text area's pixels equal to the screen's, the screen's row moved by (dx, dy).
-  double Match(const ScreenShot &s, const RECT &row, int dx, int dy) const {
-    int same = 0, total = 0;
-    for (int y = 0; y < h_; y++)
-      for (int x = 20 * Factor(); x < w_; x++) {
-        DWORD p = px_[y * w_ + x];
+  double Match(const std::vector<COLORREF> &around, int dx, int dy) const {
+    int same = 0, total = 0, stride = w_ + 2 * kMargin;
+    for (int y = 0; y < h_; y++) {
+      const COLORREF *on = &around[(size_t)(y + kMargin + dy) * stride + kMargin + dx];
+      for (int x = textLeft_; x < w_; x++) {
         total++;
-        if (RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) == s.Pixel(row.left + x + dx, row.top + y + dy)) same++;
+        if (px_[(size_t)y * w_ + x] == on[x]) same++;
       }
+    }
     return total ? (double)same / total : 0;
   }
  private:
   int w_, h_;
-  HDC mem_;
-  HBITMAP bmp_;
-  HGDIOBJ old_;
-  const DWORD *px_ = nullptr;
+  // Where the text begins: the screen's size is asked once, not for every row compared.
+  int textLeft_;
+  std::vector<COLORREF> px_;
 };
 
 // Each text rendered once per row size: the rows of a menu are all alike, and a menu of a hundred
@@ -294,17 +299,18 @@ bool SelectedEntryShows(HWND menu, const std::wstring &text, const std::vector<s
     if (!SelectedRow(s, menu, &row)) return false;
     int w = row.right - row.left, h = row.bottom - row.top;
     const EntryRendering &expected = RenderedEntry(w, h, text);
+    std::vector<COLORREF> around = EntryRendering::RowPixels(s, row);
     double best = 0;
     int bx = 0, by = 0;
     for (int dy = -2; dy <= 2; dy++)
       for (int dx = -2; dx <= 2; dx++) {
-        double m = expected.Match(s, row, dx, dy);
+        double m = expected.Match(around, dx, dy);
         if (m > best) best = m, bx = dx, by = dy;
       }
     if (best < 0.85) return false;
     for (const std::wstring &other : candidates) {
       if (other == text) continue;
-      if (RenderedEntry(w, h, other).Match(s, row, bx, by) >= best) return false;
+      if (RenderedEntry(w, h, other).Match(around, bx, by) >= best) return false;
     }
     return true;
   });
@@ -361,6 +367,20 @@ class QuitletTest : public ::testing::Test {
     Program &p = helpers_.back();
     EXPECT_TRUE(p.Start(exe, L"\"" + cls + L"\" \"" + title + L"\""));
     return WindowOf(p.id);
+  }
+  // Many helpers, started in this order (the order the menus list them in): each start goes on
+  // without waiting for the window before it, and this returns once every window shows.
+  struct Helper {
+    std::wstring exe, cls, title;
+  };
+  void StartHelpers(const std::vector<Helper> &list) {
+    size_t first = helpers_.size();
+    for (const Helper &h : list) {
+      helpers_.emplace_back();
+      ASSERT_TRUE(helpers_.back().Start(h.exe, L"\"" + h.cls + L"\" \"" + h.title + L"\"")) << h.title;
+    }
+    for (size_t i = first; i < helpers_.size(); i++)
+      ASSERT_NE(nullptr, WindowOf(helpers_[i].id)) << list[i - first].title;
   }
   ProductKeyGuard guard_{{L"EnableDebug"}};
   Program app_;
@@ -455,16 +475,17 @@ class QuitletMenuTest : public QuitletTest {
   static const int kTasks = 60;
   void StartSixtyApplications() {
     helpers_.reserve(kTasks + 4);
-    ASSERT_NE(nullptr, StartHelper(HelperAs(L"GWES.Exe"), kHelperClass, L"Protected Program"));
-    helpers_.emplace_back();
-    ASSERT_TRUE(helpers_.back().Start(HelperProgram(L"windowhelper.exe"), L"QlUntitled \"\""));
-    ASSERT_NE(nullptr, StartHelper(HelperProgram(L"windowhelper.exe"), L"Ime", L"Ime Window"));
+    std::wstring window = HelperProgram(L"windowhelper.exe");
+    std::vector<Helper> list = {{HelperAs(L"GWES.Exe"), kHelperClass, L"Protected Program"},
+                                {window, L"QlUntitled", L""},
+                                {window, L"Ime", L"Ime Window"}};
     for (int i = 1; i <= kTasks; i++) {
       wchar_t title[64];
       swprintf(title, 64, L"Task %02d %ls", i, i % 2 ? L"Mail" : L"Notes");
       titles_.push_back(title);
-      ASSERT_NE(nullptr, StartHelper(HelperProgram(L"windowhelper.exe"), kHelperClass, title)) << i;
+      list.push_back({window, kHelperClass, title});
     }
+    ASSERT_NO_FATAL_FAILURE(StartHelpers(list));
     candidates_ = titles_;
     candidates_.push_back(L"Today");
     ASSERT_NE(nullptr, StartQuitlet());
@@ -662,12 +683,14 @@ TEST_F(QuitletTest, MenusListAHundredApplicationsAndLeaveTheRestOut) {
   const int kListed = 100, kTasks = 105;
   helpers_.reserve(kTasks + 1);
   std::vector<std::wstring> titles;
+  std::vector<Helper> list;
   for (int i = 1; i <= kTasks; i++) {
     wchar_t title[64];
     swprintf(title, 64, L"Limit %03d", i);
     titles.push_back(title);
-    ASSERT_NE(nullptr, StartHelper(HelperProgram(L"windowhelper.exe"), kHelperClass, titles.back())) << i;
+    list.push_back({HelperProgram(L"windowhelper.exe"), kHelperClass, title});
   }
+  ASSERT_NO_FATAL_FAILURE(StartHelpers(list));
   ASSERT_NE(nullptr, StartQuitlet());
   ASSERT_TRUE(BringForward(Today()));
   std::vector<std::wstring> candidates = titles;

@@ -6,7 +6,7 @@ struct Search {
   HWND found;
 };
 
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
+BOOL CALLBACK IsBox(HWND hwnd, LPARAM param) {
   Search *s = (Search *)param;
   WCHAR cls[32] = {}, title[64] = {};
   DWORD pid = 0;
@@ -20,6 +20,12 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 }  // namespace
+
+HWND FindBox(DWORD processId) {
+  Search s = {processId, NULL};
+  EnumWindows(IsBox, (LPARAM)&s);
+  return s.found;
+}
 
 BoxAnswerer::BoxAnswerer(std::vector<int> answers, DWORD processId) : answers_(answers), processId_(processId) {
   InitializeCriticalSection(&lock_);
@@ -46,8 +52,7 @@ DWORD WINAPI BoxAnswerer::Run(LPVOID param) {
   BoxAnswerer *self = (BoxAnswerer *)param;
   size_t next = 0;
   while (!self->stop_ && next < self->answers_.size()) {
-    Search s = {self->processId_, NULL};
-    EnumWindows(FindBox, (LPARAM)&s);
+    Search s = {self->processId_, FindBox(self->processId_)};
     if (!s.found) {
       Sleep(30);
       continue;

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+// The visible box captioned "Vantora" of the process, NULL while there is none.
+HWND FindBox(DWORD processId = GetCurrentProcessId());
+
 class BoxAnswerer {
  public:
   // One button id (IDYES, IDNO, IDOK) per box expected, in order.

@@ -1,7 +1,7 @@
 // Inside the device, for the reset offer test that drives a device from the host:
 //   tweakhelper exit yes|no   switch window animation (a change), then leave as the main program does,
 //                             answering the reset question; prints the new "Animate" and "returned"
-//   tweakhelper exit slow     the same, answering No only after 3 s (time for a screenshot)
+//   tweakhelper exit slow     the same, answering No 3 s after the question shows (time for a screenshot)
 //   tweakhelper clean FOLDER  delete the files under FOLDER as the browser cleaning does; prints
 //                             "deleted=N left=M"
 //   tweakhelper animate       prints "Animate" of the window manager's key
@@ -19,6 +19,10 @@
 //                             mark, one line each ("absent" when there is none)
 //   tweakhelper levels NAME   one line per running program named NAME: "process" and the level of
 //                             each of its threads ("process 2 2 2")
+//   tweakhelper window CLASS [TITLE]
+//                             prints "shown" when such a window exists, else "none" (TITLE "-" or
+//                             none: any title); ends with 0 either way, as a window looked for and
+//                             not found is no failure of the program
 #include <windows.h>
 #include <stdio.h>
 #include <wchar.h>
@@ -39,6 +43,8 @@
 #include <string>
 
 static DWORD WINAPI AnswerLate(LPVOID) {
+  // The question stays open 3 s from when it shows, for a person to look at it (no test waits on it).
+  while (!FindBox()) Sleep(50);
   Sleep(3000);
   BoxAnswerer answer({IDNO});
   while (!answer.Answered()) Sleep(50);
@@ -181,6 +187,11 @@ int wmain(int argc, wchar_t **argv) {
   if (argc > 3 && !wcscmp(argv[1], L"keep")) return Keep(argv[2], _wtoi(argv[3]));
   if (argc > 2 && !wcscmp(argv[1], L"levels")) return Levels(argv[2]);
   if (argc > 2 && !wcscmp(argv[1], L"rows")) return Rows(argv[2]);
+  if (argc > 2 && !wcscmp(argv[1], L"window")) {
+    const wchar_t *title = argc > 3 && wcscmp(argv[3], L"-") ? argv[3] : NULL;
+    printf(FindWindowW(argv[2], title) ? "shown\n" : "none\n");
+    return 0;
+  }
   if (argc > 2 && !wcscmp(argv[1], L"clean")) {
     DWORD one = 1;
     WriteMachineSetting(PRODUCT_KEY, L"EnableDebug", REG_DWORD, &one, sizeof(one));
