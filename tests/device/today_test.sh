@@ -9,7 +9,7 @@ src=$1 build=$2 profile=$3
 work=$build/todaytest-$profile
 . "$src/tests/support/owndevice.sh"
 
-"$vtd" stop "$dev" > /dev/null 2>&1
+[ -f "$dev/profile" ] && "$vtd" stop "$dev" > /dev/null 2>&1
 rm -rf "$work"
 unset DISPLAY
 copy_made_system
