@@ -15,10 +15,11 @@ wait_for() {  # wait_for SECONDS COMMAND...
 # after. The profile is applied to the copy as to any device.
 template=$build/owndevice-template
 copy_made_system() {
+  # The template's lock is the one its own stop takes: it is switched off without asking for it again.
   flock "$template.lock" bash -c '
     [ -f "$1/.created" ] && exit 0
     rm -rf "$1"
-    env -u DISPLAY "$2" create "$1" > /dev/null 2>&1 && "$2" stop "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null ||
+    env -u DISPLAY "$2" create "$1" > /dev/null 2>&1 && "$2" stop-now "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null ||
     return 0
   [ -f "$template/.created" ] || return 0
   mkdir -p "$dev"
