@@ -124,7 +124,7 @@ kill $runner
 wait $runner 2>/dev/null
 [ -f "$dev/shell.pid" ] && fail "the device is still on"
 rm -f "$c/VT.gui.txt" "$c/VT.gl.txt" "$c/VT.mon.txt" "$c/VT.ql.txt"
-VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" > "$work/run.log" 2>&1 &
+VT_DEVICE=$dev VT_PROFILE=$work/test.profile "$src/device/run-suite" "$build" --headless > "$work/run.log" 2>&1 &
 runner=$!
 wait_for 120 grep -q "is running" "$work/run.log" || fail "the device did not boot again"
 checks_after_boot "after switching off and on"
