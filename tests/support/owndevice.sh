@@ -4,6 +4,8 @@ dev=$work/dev
 vtd=$src/device/vtdevice
 fail() { echo "FAIL: $*"; echo "--- run log"; cat "$work/run.log" 2>/dev/null; exit 1; }
 in_dev() { "$vtd" exec "$dev" "$@" 2>/dev/null < /dev/null | tr -d '\r'; }
+# Whether a window of that class (and title; "-" for any) shows in the device.
+has_window() { in_dev 'C:\windows\devtool.exe' find-window "$@" > /dev/null; }
 wait_for() {  # wait_for SECONDS COMMAND...
   local t=$1; shift
   for _ in $(seq $((t * 5))); do "$@" && return 0; sleep 0.2; done

@@ -16,9 +16,6 @@ OEM=\"Reset Offer Handheld\"
 LOCALE=en_US.UTF-8"
 cp "$build/tests/helpers/devicehelper.exe" "$build/tests/helpers/tweakhelper.exe" "$dev/prefix/drive_c/"
 log=$dev/prefix/drive_c/VT.gui.txt
-# Whether a window shows: a program that ends with a failure makes the device look for the cause
-# (seconds), so a window that is not there must not be one.
-has_window() { [ "$(in_dev 'C:\tweakhelper.exe' window "$@")" = shown ]; }
 
 # A cache folder with a subfolder and a link (made by the host) to a folder outside the device.
 cache=$dev/prefix/drive_c/vtcache

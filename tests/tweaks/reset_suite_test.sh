@@ -10,9 +10,6 @@ src=$1 build=$2
 work=$build/resetsuitetest
 . "$src/tests/support/owndevice.sh"
 helper() { in_dev 'C:\tweakhelper.exe' "$@"; }
-# Whether a window shows: a program that ends with a failure makes the device look for the cause
-# (seconds), so a window that is not there must not be one.
-has_window() { [ "$(helper window "$@")" = shown ]; }
 no_window() { ! has_window "$@"; }
 # The count of running copies; a listing that failed says so instead of reading as none.
 copies() {

@@ -19,10 +19,6 @@
 //                             mark, one line each ("absent" when there is none)
 //   tweakhelper levels NAME   one line per running program named NAME: "process" and the level of
 //                             each of its threads ("process 2 2 2")
-//   tweakhelper window CLASS [TITLE]
-//                             prints "shown" when such a window exists, else "none" (TITLE "-" or
-//                             none: any title); ends with 0 either way, as a window looked for and
-//                             not found is no failure of the program
 #include <windows.h>
 #include <stdio.h>
 #include <wchar.h>
@@ -187,11 +183,6 @@ int wmain(int argc, wchar_t **argv) {
   if (argc > 3 && !wcscmp(argv[1], L"keep")) return Keep(argv[2], _wtoi(argv[3]));
   if (argc > 2 && !wcscmp(argv[1], L"levels")) return Levels(argv[2]);
   if (argc > 2 && !wcscmp(argv[1], L"rows")) return Rows(argv[2]);
-  if (argc > 2 && !wcscmp(argv[1], L"window")) {
-    const wchar_t *title = argc > 3 && wcscmp(argv[3], L"-") ? argv[3] : NULL;
-    printf(FindWindowW(argv[2], title) ? "shown\n" : "none\n");
-    return 0;
-  }
   if (argc > 2 && !wcscmp(argv[1], L"clean")) {
     DWORD one = 1;
     WriteMachineSetting(PRODUCT_KEY, L"EnableDebug", REG_DWORD, &one, sizeof(one));
