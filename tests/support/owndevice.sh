@@ -7,8 +7,8 @@ in_dev() { "$vtd" exec "$dev" "$@" 2>/dev/null < /dev/null | tr -d '\r'; }
 # Whether a window of that class (and title; "-" for any) shows in the device.
 has_window() { in_dev 'C:\windows\devtool.exe' find-window "$@" > /dev/null; }
 wait_for() {  # wait_for SECONDS COMMAND...
-  local t=$1; shift
-  for _ in $(seq $((t * 5))); do "$@" && return 0; sleep 0.2; done
+  local t=$1 i; shift
+  for ((i = 0; i < t * 5; i++)); do "$@" && return 0; sleep 0.2; done
   return 1
 }
 
