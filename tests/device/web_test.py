@@ -102,9 +102,9 @@ def canvas_png(path):
 
 
 def canvas_row(y):
-    """RGB of every pixel of one row of the page's screen."""
+    """RGB of every pixel of one row of the page's screen; none while the stream is being replaced."""
     return browser.execute_script(
-        "const c = document.querySelector('#screen canvas');"
+        "const c = document.querySelector('#screen canvas'); if (!c) return [];"
         "const d = c.getContext('2d').getImageData(0, arguments[0], c.width, 1).data;"
         "const out = []; for (let i = 0; i < d.length; i += 4) out.push([d[i], d[i+1], d[i+2]]); return out;", y)
 
@@ -305,8 +305,11 @@ def test_page():
     browser.save_screenshot(os.path.join(work, 'page-landscape.png'))
     click('rotate')
     check(wait_for(15, lambda: open(os.path.join(dev, 'screen')).read().strip() == '480x640'), 'no turn back')
+    # The stream follows the screen's new size: the page's screen is the portrait one again.
     check(wait_for(15, lambda: browser.execute_script(
-        "return document.getElementById('handheld').classList.contains('portrait')") and screen_connected()),
+        "const c = document.querySelector('#screen canvas');"
+        "return document.getElementById('handheld').classList.contains('portrait')"
+        " && !!c && c.width === 480 && c.height === 640;") and screen_connected()),
         'the frame did not turn back')
 
     # The battery at 20 % through the page: the device's value, the page's cell and the battery bar.
