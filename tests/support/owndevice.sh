@@ -13,20 +13,36 @@ wait_for() {  # wait_for SECONDS COMMAND...
 }
 
 # The device's system as Wine first makes it (the longest step of a device's making), made once per
-# build tree by the first that needs it (the shared test devices, or a test) and copied by every one
-# after. The profile is applied to the copy as to any device.
+# build tree (by the build, or by the first that needs it) and copied by every device after. The
+# profile is applied to the copy as to any device. The test programs list their cases in it while
+# the build goes on, each under a shared hold of the template's lock; a copy takes the lock whole and
+# first ends the server a listing left, so that it copies a system at rest.
 template=$build/owndevice-template
-copy_made_system() {
-  # The template's lock is the one its own stop takes: it is switched off without asking for it again.
+# The template's lock is the one its own stop takes: it is switched off without asking for it again.
+make_template() {
   flock "$template.lock" bash -c '
     [ -f "$1/.created" ] && exit 0
     rm -rf "$1"
-    env -u DISPLAY "$2" create "$1" > /dev/null 2>&1 && "$2" stop-now "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null ||
-    return 0
+    env -u DISPLAY "$2" create "$1" > /dev/null 2>&1 && "$2" stop-now "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null
+}
+
+copy_made_system() {
+  make_template || return 0
   [ -f "$template/.created" ] || return 0
   mkdir -p "$dev"
   # The folders the template's cards made go with its system, named as made for cards.
-  cp -a "$template/prefix" "$template/cardfolders" "$template/cards" "$dev/" && touch "$dev/.created"
+  flock "$template.lock" bash -c 'WINEPREFIX="$1/prefix" wineserver -k 2>/dev/null
+    cp -a "$1/prefix" "$1/cardfolders" "$1/cards" "$2/"' _ "$template" "$dev" < /dev/null && touch "$dev/.created"
+}
+
+# list_cases PROGRAM ARGS...: a test program run in the template, without a display (it lists its
+# cases and starts nothing). The server it starts does not hold the lock (-o), and ends by itself
+# once its last program has.
+list_cases() {
+  make_template && [ -f "$template/.created" ] || { echo "owndevice: Wine could not make the device's system" >&2; return 2; }
+  (cd "$template/prefix/drive_c" &&
+   WINEPREFIX="$template/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=" \
+     flock -o -s "$template.lock" env -u DISPLAY setarch "$HOSTTYPE" -R wine "$@")
 }
 
 # boot_own_device PROFILE [FOLDER...]: a fresh device made from the profile's text (the folders are
