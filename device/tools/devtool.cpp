@@ -1,5 +1,6 @@
 // Small commands the device scripts run inside the device:
 //   devtool wait-window CLASS [TITLE] [TIMEOUT_MS]   exit 0 once the window exists, 1 on timeout
+//   devtool wait-gone CLASS [TITLE] [TIMEOUT_MS]     exit 0 once no such window exists, 1 on timeout
 //   devtool close-window CLASS [TITLE]                asks the window to close, exit 1 when absent
 //   devtool find-window CLASS [TITLE]                 exit 0 when the window exists, 1 when not
 //   devtool settle CLASS [TITLE]                      exit 0 once the window's thread has handled
@@ -137,9 +138,10 @@ int wmain(int argc, wchar_t **argv) {
   // The device ends this program with every other one when it accepts the reset.
   if (argc == 2 && !wcscmp(argv[1], L"reset")) return KernelIoControl(IOCTL_HAL_REBOOT, NULL, 0, NULL, 0, NULL) ? 0 : 1;
   if (argc < 3) return 2;
-  if (!wcscmp(argv[1], L"wait-window")) {
+  bool gone = !wcscmp(argv[1], L"wait-gone");
+  if (gone || !wcscmp(argv[1], L"wait-window")) {
     DWORD timeout = argc > 4 ? (DWORD)_wtoi(argv[4]) : 10000, start = GetTickCount();
-    while (!FindArgWindow(argc, argv)) {
+    while ((FindArgWindow(argc, argv) != NULL) == gone) {
       if (GetTickCount() - start >= timeout) return 1;
       Sleep(50);
     }

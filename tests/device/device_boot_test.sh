@@ -72,7 +72,7 @@ in_dev 'C:\windows\devtool.exe' wait-window VTLingerHelper - 10000 > /dev/null |
 helper reset
 wait_for 90 grep -q "Soft reset" "$work/run.log" || fail "no soft reset"
 wait_for 90 test -f "$dev/prefix/drive_c/vt-startup-mark.txt" || fail "StartUp did not run after the reset"
-wait_for 30 in_dev 'C:\windows\devtool.exe' find-window HHTaskbar "" > /dev/null || fail "the shell did not come back"
+wait_window 30 HHTaskbar "" || fail "the shell did not come back"
 in_dev 'C:\windows\devtool.exe' find-window VTLingerHelper - > /dev/null && fail "a program survived the reset"
 [ "$(grep -c started "$dev/prefix/drive_c/vt-startup-mark.txt")" = 1 ] || fail "StartUp ran more than once"
 helper regget | grep -qx "value=4711" || fail "the registry lost a flushed value"

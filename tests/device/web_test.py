@@ -64,6 +64,13 @@ def has_window(cls):
     return any(c == cls for c, _ in windows())
 
 
+def wait_window(seconds, cls, gone=False):
+    """Until a window of the class is there (or gone): one program of the device waits for it."""
+    rc, _ = vtdevice('exec', dev, r'C:\windows\devtool.exe', 'wait-gone' if gone else 'wait-window', cls, '-',
+                     str(seconds * 1000), timeout=seconds + 60)
+    return rc == 0
+
+
 def log_lines(path):
     try:
         with open(path, encoding='utf-8', errors='replace') as f:
@@ -136,12 +143,19 @@ def click(element_id):
     browser.find_element(By.ID, element_id).click()
 
 
-def canvas_red(x, y, w, h):
-    """Pixels of a strong red in a part of the page's screen."""
-    return browser.execute_script(
-        "const d = document.querySelector('#screen canvas').getContext('2d').getImageData(...arguments).data;"
+def watch_for_red(x, y, w, h):
+    """From now on the page looks at a part of its screen every few milliseconds for strong red."""
+    browser.execute_script(
+        "clearInterval(window.redWatch); window.redSeen = false; const a = arguments;"
+        "window.redWatch = setInterval(() => { const c = document.querySelector('#screen canvas'); if (!c) return;"
+        "const d = c.getContext('2d').getImageData(a[0], a[1], a[2], a[3]).data;"
         "let n = 0; for (let i = 0; i < d.length; i += 4) n += d[i] > 180 && d[i+1] < 90 && d[i+2] < 90;"
-        "return n;", x, y, w, h)
+        "if (n > 10) window.redSeen = true; }, 5);", x, y, w, h)
+
+
+def red_seen():
+    """Whether the page showed that red since watch_for_red; the watching stops."""
+    return browser.execute_script("clearInterval(window.redWatch); return window.redSeen;")
 
 
 def mostly_black(png):
@@ -206,11 +220,11 @@ def test_page():
     check('ssh -L' in run.text(), 'no word on reaching the page from another machine')
 
     # Debug logs on, then Vantora anew from the page; the close button and the battery bar running.
-    check(wait_for(60, lambda: has_window('VANTORA')), 'Vantora did not start with the run')
+    check(wait_window(60, 'VANTORA'), 'Vantora did not start with the run')
     vtdevice('exec', dev, 'reg', 'add', r'HKLM\Software\Ondrel\Vantora', '/v', 'EnableDebug', '/t', 'REG_DWORD',
              '/d', '1', '/f')
     vtdevice('exec', dev, r'C:\windows\devtool.exe', 'close-window', 'VANTORA', 'Vantora')
-    check(wait_for(20, lambda: not has_window('VANTORA')), 'Vantora did not close')
+    check(wait_window(20, 'VANTORA', gone=True), 'Vantora did not close')
     companions = [subprocess.Popen([vtd, 'exec', dev, rf'C:\Program Files\Vantora\{p}.exe'],
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
                   for p in ('QuitletApp', 'GaugeletApp')]
@@ -258,7 +272,7 @@ def test_page():
     stylus(bar // 2, bar // 2)
     check(wait_for(5, lambda: has_window('#32768')), 'a tap on Start in the page opened no menu in the device')
     keys('v')
-    check(wait_for(20, lambda: has_window('VANTORA')), 'a typed "v" in the Start menu did not start Vantora')
+    check(wait_window(20, 'VANTORA'), 'a typed "v" in the Start menu did not start Vantora')
     check(wait_for(10, lambda: not has_window('#32768')), 'the Start menu stayed open')
     check(wait_for(10, lambda: any('Window [VANTORA]' in l for l in log_lines(GUI_LOG))), 'Vantora logs nothing')
     time.sleep(1.5)
@@ -272,12 +286,20 @@ def test_page():
     check(wait_for(10, lambda: 'currp 3' in log_lines(GUI_LOG)),
           f'the keys did not move the focus to the third row: {[l for l in log_lines(GUI_LOG) if "currp" in l]}')
 
-    # A held press on the close button: its red ring fills while held (seen in the page, where it comes
-    # at once), then its menu opens in the device.
-    stylus(480 - bar // 2, bar // 2, up=False)
-    ring = wait_for(2, lambda: canvas_red(480 - bar, 0, bar, bar) > 10)
-    check(wait_for(5, lambda: has_window('#32768')), 'no menu while the press was held')
-    stylus(480 - bar // 2, bar // 2, down=False)
+    # A held press on the close button: its red ring fills while held (seen in the page), then its menu
+    # opens in the device. The ring shows for half a second: the page itself looks at every picture
+    # it draws meanwhile. A busy machine may stream none of them; the press is then made again, with
+    # the menu the first one opened closed.
+    for attempt in range(3):
+        watch_for_red(480 - bar, 0, bar, bar)
+        stylus(480 - bar // 2, bar // 2, up=False)
+        check(wait_for(5, lambda: has_window('#32768')), 'no menu while the press was held')
+        stylus(480 - bar // 2, bar // 2, down=False)
+        ring = red_seen()
+        if ring:
+            break
+        stylus(240, bar // 2)
+        check(wait_for(5, lambda: not has_window('#32768')), 'a tap beside the menu left it open')
     check(ring, 'no red ring while the press was held')
     check(any(l.endswith('Tap and hold: menu') for l in log_lines(QL_LOG)), 'the close button logs no hold')
     # A tap beside the menu closes it.
@@ -287,9 +309,8 @@ def test_page():
     # The off key darkens the screen, in the device and the page; a tap wakes it.
     click('off')
     check(wait_for(5, lambda: mostly_black(device_screenshot('off.png'))), 'the off key left the screen lit')
-    time.sleep(0.5)
-    canvas_png(os.path.join(work, 'canvas-off.png'))
-    check(mostly_black(os.path.join(work, 'canvas-off.png')), 'the page still shows a lit screen')
+    off = os.path.join(work, 'canvas-off.png')
+    check(wait_for(5, lambda: canvas_png(off) or mostly_black(off)), 'the page still shows a lit screen')
     stylus(240, 400)
     check(wait_for(5, lambda: not mostly_black(device_screenshot('woken.png'))), 'a tap did not wake the screen')
 
@@ -351,8 +372,8 @@ def test_page():
     check(wait_for(120, lambda: 'Soft reset' in run.text()), 'the device did not reset')
     check(wait_for(120, lambda: page_state() == 'running' and screen_connected()), 'the page did not reconnect')
     check(wait_for(30, lambda: not mostly_black(device_screenshot('after-reset.png'))), 'no screen after reset')
-    canvas_png(os.path.join(work, 'canvas-reset.png'))
-    check(not mostly_black(os.path.join(work, 'canvas-reset.png')), 'the reconnected page shows no screen')
+    after = os.path.join(work, 'canvas-reset.png')
+    check(wait_for(10, lambda: not (canvas_png(after) or mostly_black(after))), 'the reconnected page shows no screen')
 
     # A second run while this one serves: refused, the first goes on.
     second = subprocess.run([os.path.join(src, 'device', 'run-suite'), build], capture_output=True, text=True,

@@ -6,6 +6,17 @@ fail() { echo "FAIL: $*"; echo "--- run log"; cat "$work/run.log" 2>/dev/null; e
 in_dev() { "$vtd" exec "$dev" "$@" 2>/dev/null < /dev/null | tr -d '\r'; }
 # Whether a window of that class (and title; "-" for any) shows in the device.
 has_window() { in_dev 'C:\windows\devtool.exe' find-window "$@" > /dev/null; }
+# wait_window SECONDS CLASS TITLE: until such a window shows; wait_gone: until none does. One program
+# of the device waits for it (a device still booting is asked again).
+wait_window() { wait_in_device wait-window "$@"; }
+wait_gone() { wait_in_device wait-gone "$@"; }
+wait_in_device() {
+  local how=$1 end=$((SECONDS + $2))
+  until in_dev 'C:\windows\devtool.exe' "$how" "$3" "$4" $(( (end - SECONDS) * 1000 + 500 )) > /dev/null; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.2
+  done
+}
 wait_for() {  # wait_for SECONDS COMMAND...
   local t=$1 i; shift
   for ((i = 0; i < t * 5; i++)); do "$@" && return 0; sleep 0.2; done

@@ -46,7 +46,7 @@ in_dev 'C:\tweakhelper.exe' exit yes > "$work/yes.out" &
 wait_for 90 grep -q "Soft reset" "$work/run.log" || fail "Yes did not reset the device: $(cat "$work/yes.out")"
 changed=$(grep -o "animate=[0-9]*" "$work/yes.out")
 wait_for 90 test -f "$dev/prefix/drive_c/vt-startup-mark.txt" || fail "StartUp did not run after the reset"
-wait_for 30 has_window HHTaskbar "" || fail "the shell did not come back"
+wait_window 30 HHTaskbar "" || fail "the shell did not come back"
 has_window VTLingerHelper - && fail "a program survived the reset"
 [ -n "$changed" ] || fail "no change was made: $(cat "$work/yes.out")"
 in_dev 'C:\tweakhelper.exe' animate | grep -qx "$changed" || fail "the change was lost in the reset ($changed)"
