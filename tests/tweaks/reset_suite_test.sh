@@ -72,10 +72,17 @@ animate=$(grep -o "animate=[0-9]*" "$work/yes.out")
 checks_after_boot() {
   local what=$1
   wait_window 60 HHTaskbar "" || fail "$what: the shell did not come back"
+  has_window TaskHelper "Kept level" && fail "$what: a program survived"
+  # The kept program, started anew at normal, is put back to its stored level by the monitor's cycle
+  # (looked at last: the cycle goes on while the rest is checked).
+  in_dev "C:\\$kept" window "Kept level" threads 3 > /dev/null &
+  wait_window 20 TaskHelper "Kept level" || fail "$what: the kept program did not start"
+  local count
+  count=$(copies $kept)
+  [ "$count" = 1 ] || fail "$what: kept program copies: $count (a moment later: $(helper levels $kept))"
   wait_window 60 VANTORA Vantora || fail "$what: Vantora did not start"
   wait_window 60 QUITLETAPP QuitletApp || fail "$what: the close button did not come back"
   wait_window 60 VTMONITOR VTMonitor || fail "$what: the monitor did not come back"
-  has_window TaskHelper "Kept level" && fail "$what: a program survived"
   # One copy of each; the battery bar, switched off, not at all. The StartUp folder and the main
   # program's start may both start a companion: the second copy waits up to 3 s for the name to come
   # free and then leaves, so a second copy counts only once it has outlived that wait.
@@ -95,12 +102,6 @@ checks_after_boot() {
     fail "$what: a change was lost"
   [ "$(helper animate)" = "$animate" ] || fail "$what: window animation $(helper animate), set to $animate"
   cmp "$work/Settings.db" "$installed/Settings.db" || fail "$what: the task database changed"
-  # The kept program, started anew at normal, is put back to its stored level by the monitor's cycle.
-  in_dev "C:\\$kept" window "Kept level" threads 3 > /dev/null &
-  wait_window 20 TaskHelper "Kept level" || fail "$what: the kept program did not start"
-  local count
-  count=$(copies $kept)
-  [ "$count" = 1 ] || fail "$what: kept program copies: $count (a moment later: $(helper levels $kept))"
   # Up to a monitor cycle (20 s) and the start of the program: a generous limit. The monitor says
   # when it has set the level; then every thread is at it.
   wait_for 90 grep -q "CHANGE: set priority $kept 1" "$c/VT.mon.txt" && wait_for 10 kept_at_1 ||
