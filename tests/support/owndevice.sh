@@ -47,13 +47,14 @@ copy_made_system() {
 }
 
 # list_cases PROGRAM ARGS...: a test program run in the template, without a display (it lists its
-# cases and starts nothing). The server does not hold the lock (-o); it waits 30 s for the next
-# listing of the build (a new one would start Wine's session again), then ends by itself.
+# cases and starts nothing). The server holds neither the lock (-o) nor the listing's output (the
+# build reads that to its end); it waits 30 s for the next listing of the build (a new one would
+# start Wine's session again), then ends by itself.
 list_cases() {
   make_template && [ -f "$template/.created" ] || { echo "owndevice: Wine could not make the device's system" >&2; return 2; }
   (cd "$template/prefix/drive_c" &&
    export WINEPREFIX="$template/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=" &&
-   flock -o -s "$template.lock" env -u DISPLAY bash -c 'setarch "$HOSTTYPE" -R wineserver -p30 2>/dev/null
+   flock -o -s "$template.lock" env -u DISPLAY bash -c 'setarch "$HOSTTYPE" -R wineserver -p30 < /dev/null > /dev/null 2>&1
      exec setarch "$HOSTTYPE" -R wine "$@"' _ "$@")
 }
 
