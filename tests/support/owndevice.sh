@@ -34,7 +34,8 @@ make_template() {
   flock "$template.lock" bash -c '
     [ -f "$1/.created" ] && exit 0
     rm -rf "$1"
-    env -u DISPLAY "$2" create "$1" > /dev/null 2>&1 && "$2" stop-now "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null
+    env -u DISPLAY "$2" create "$1" > /dev/null 2>&1 && env -u DISPLAY "$2" register "$1" > /dev/null 2>&1 &&
+      "$2" stop-now "$1" > /dev/null 2>&1' _ "$template" "$vtd" < /dev/null
 }
 
 copy_made_system() {
@@ -43,19 +44,29 @@ copy_made_system() {
   mkdir -p "$dev"
   # The folders the template's cards made go with its system, named as made for cards.
   flock "$template.lock" bash -c 'WINEPREFIX="$1/prefix" wineserver -k 2>/dev/null
-    cp -a "$1/prefix" "$1/cardfolders" "$1/cards" "$2/"' _ "$template" "$dev" < /dev/null && touch "$dev/.created"
+    cp -a "$1/prefix" "$1/cardfolders" "$1/cards" "$2/" && { [ ! -f "$1/.installpath" ] || cp "$1/.installpath" "$2/"; }' \
+    _ "$template" "$dev" < /dev/null &&
+    touch "$dev/.created"
 }
 
 # list_cases PROGRAM ARGS...: a test program run in the template, without a display (it lists its
-# cases and starts nothing). The server holds neither the lock (-o) nor the listing's output (the
-# build reads that to its end); it waits 30 s for the next listing of the build (a new one would
-# start Wine's session again), then ends by itself.
+# cases and starts nothing). The server holds not the lock (-o); it waits 30 s for the next listing
+# of the build (a new one would start Wine's session again), then ends by itself. What the listing
+# prints goes through files: a program of the session (which outlives the listing) must not hold the
+# build's pipe, which the build reads to its end.
 list_cases() {
   make_template && [ -f "$template/.created" ] || { echo "owndevice: Wine could not make the device's system" >&2; return 2; }
+  local out err rc
+  out=$(mktemp) && err=$(mktemp) || return 2
   (cd "$template/prefix/drive_c" &&
    export WINEPREFIX="$template/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=" &&
-   flock -o -s "$template.lock" env -u DISPLAY bash -c 'setarch "$HOSTTYPE" -R wineserver -p30 < /dev/null > /dev/null 2>&1
-     exec setarch "$HOSTTYPE" -R wine "$@"' _ "$@")
+   flock -o -s "$template.lock" env -u DISPLAY bash -c 'setarch "$HOSTTYPE" -R wineserver -p30 2> /dev/null
+     exec setarch "$HOSTTYPE" -R wine "$@"' _ "$@") < /dev/null > "$out" 2> "$err"
+  rc=$?
+  cat "$out"
+  cat "$err" >&2
+  rm -f "$out" "$err"
+  return $rc
 }
 
 # boot_own_device PROFILE [FOLDER...]: a fresh device made from the profile's text (the folders are
