@@ -70,13 +70,15 @@ def start_browser(folder, width, height):
 
 
 def page_state(browser):
-    return browser.execute_script("return document.getElementById('status').dataset.state || ''")
+    """The page's state; none while the page is being replaced (the login page giving way to it)."""
+    return browser.execute_script(
+        "const s = document.getElementById('status'); return s ? s.dataset.state || '' : '';")
 
 
 def screen_connected(browser):
     return browser.execute_script(
-        "const c = document.querySelector('#screen canvas');"
-        "return !!c && c.width > 0 && !document.getElementById('status').textContent.includes('connecting');")
+        "const c = document.querySelector('#screen canvas'); const s = document.getElementById('status');"
+        "return !!c && c.width > 0 && !!s && !s.textContent.includes('connecting');")
 
 
 def to_page(browser, x, y):
