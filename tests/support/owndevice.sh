@@ -58,10 +58,7 @@ list_cases() {
   make_template && [ -f "$template/.created" ] || { echo "owndevice: Wine could not make the device's system" >&2; return 2; }
   local out err rc
   out=$(mktemp) && err=$(mktemp) || return 2
-  (cd "$template/prefix/drive_c" &&
-   export WINEPREFIX="$template/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=" &&
-   flock -o -s "$template.lock" env -u DISPLAY bash -c 'setarch "$HOSTTYPE" -R wineserver -p30 2> /dev/null
-     exec setarch "$HOSTTYPE" -R wine "$@"' _ "$@") < /dev/null > "$out" 2> "$err"
+  flock -o -s "$template.lock" env -u DISPLAY "$vtd" list "$template" "$@" < /dev/null > "$out" 2> "$err"
   rc=$?
   cat "$out"
   cat "$err" >&2
