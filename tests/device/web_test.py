@@ -410,7 +410,7 @@ def test_password():
     browser.get(run.url)
     browser.find_element(By.ID, 'password').send_keys('not-' + password)
     browser.find_element(By.ID, 'enter').click()
-    check(wait_for(10, lambda: 'Wrong password' in browser.find_element(By.ID, 'message').text),
+    check(wait_for(10, lambda: 'Wrong password' in webpage.element_text(browser, 'message')),
           'a wrong password was not refused')
     check(wait_for(5, lambda: 'wrong password from 127.0.0.1' in run.text()), 'the wrong password was not logged')
     check(not browser.find_elements(By.ID, 'screen'), 'a wrong password got the page')

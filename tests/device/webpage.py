@@ -75,6 +75,12 @@ def page_state(browser):
         "const s = document.getElementById('status'); return s ? s.dataset.state || '' : '';")
 
 
+def element_text(browser, element_id):
+    """An element's text; empty while the page that has it is being loaded (a form's answer)."""
+    return browser.execute_script(
+        "const e = document.getElementById(arguments[0]); return e ? e.textContent : '';", element_id)
+
+
 def screen_connected(browser):
     return browser.execute_script(
         "const c = document.querySelector('#screen canvas'); const s = document.getElementById('status');"
