@@ -45,12 +45,14 @@ void RemoveTree(const std::wstring &dir) {
   RemoveDirectoryW(dir.c_str());
 }
 
-// The folders this test process made, removed when it ends.
+// The folders the running case made, removed when it ends (and when the process ends).
 struct TempFolders {
   std::vector<std::wstring> made;
-  ~TempFolders() {
+  void Remove() {
     for (const std::wstring &dir : made) RemoveTree(dir);
+    made.clear();
   }
+  ~TempFolders() { Remove(); }
 };
 TempFolders g_TempFolders;
 
@@ -401,10 +403,18 @@ BOOL CALLBACK CloseWindowsOf(HWND hwnd, LPARAM processId) {
   return TRUE;
 }
 
-class CompanionCleanup : public ::testing::Environment {
+// After every case (a test program runs many in one process): the companions it left running end,
+// and its folders go, so that the next case starts as in a process of its own.
+class CaseCleanup : public ::testing::EmptyTestEventListener {
  public:
-  void SetUp() override { before_ = RunningCompanions(); }
-  void TearDown() override {
+  void OnTestStart(const ::testing::TestInfo &) override { before_ = RunningCompanions(); }
+  void OnTestEnd(const ::testing::TestInfo &) override {
+    EndCompanionsLeft();
+    g_TempFolders.Remove();
+  }
+
+ private:
+  void EndCompanionsLeft() {
     for (DWORD id : RunningCompanions()) {
       if (std::find(before_.begin(), before_.end(), id) != before_.end()) continue;
       HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
@@ -424,10 +434,12 @@ class CompanionCleanup : public ::testing::Environment {
       CloseHandle(process);
     }
   }
- private:
   std::vector<DWORD> before_;
 };
 
-::testing::Environment *const g_CompanionCleanup = ::testing::AddGlobalTestEnvironment(new CompanionCleanup);
+const bool g_CaseCleanup = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new CaseCleanup);
+  return true;
+}();
 
 }  // namespace

@@ -14,7 +14,8 @@ std::wstring InstalledProgram(const wchar_t *exe);
 // A folder of the test executable's own (tests/), e.g. for its helper programs.
 std::wstring TestBinFolder();
 std::wstring HelperProgram(const wchar_t *exe);
-// A fresh empty folder under the device's temp folder, unique to this test process.
+// A folder under the device's temp folder, unique to this test process: empty at the running
+// case's first call with that name, and removed when that case ends.
 std::wstring MakeTempFolder(const wchar_t *name);
 
 bool ReadFileBytes(const std::wstring &path, std::string *out);

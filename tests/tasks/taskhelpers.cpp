@@ -24,10 +24,10 @@ void RemoveHelperFolder(const std::wstring &dir, DWORD ms) {
 class HelperCopies {
  public:
   std::wstring Folder() {
-    if (folder_.empty()) {
-      RemoveStaleFolders();
+    if (folder_.empty()) RemoveStaleFolders();
+    // Made again for every case: the folders of a case go when it ends.
+    if (folder_.empty() || GetFileAttributesW(folder_.c_str()) == INVALID_FILE_ATTRIBUTES)
       folder_ = MakeTempFolder(L"helpers");
-    }
     return folder_;
   }
   ~HelperCopies() {
