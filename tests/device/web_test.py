@@ -221,8 +221,8 @@ def test_page():
 
     # Debug logs on, then Vantora anew from the page; the close button and the battery bar running.
     check(wait_window(60, 'VANTORA'), 'Vantora did not start with the run')
-    vtdevice('exec', dev, 'reg', 'add', r'HKLM\Software\Ondrel\Vantora', '/v', 'EnableDebug', '/t', 'REG_DWORD',
-             '/d', '1', '/f')
+    vtdevice('exec', dev, r'C:\windows\system32\reg.exe', 'add', r'HKLM\Software\Ondrel\Vantora', '/v', 'EnableDebug',
+             '/t', 'REG_DWORD', '/d', '1', '/f')
     vtdevice('exec', dev, r'C:\windows\devtool.exe', 'close-window', 'VANTORA', 'Vantora')
     check(wait_window(20, 'VANTORA', gone=True), 'Vantora did not close')
     companions = [subprocess.Popen([vtd, 'exec', dev, rf'C:\Program Files\Vantora\{p}.exe'],
