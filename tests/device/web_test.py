@@ -246,6 +246,8 @@ def test_page():
           f'requests beyond the page server: {[u for u in asked if str(port) not in u]}')
     check(any(u.endswith('/websockify') for u in asked), 'the screen was not streamed from the page server')
     check(not bad, f'requests that failed: {bad}')
+    # The requests are checked: the browser stops recording every frame of the stream from here on.
+    browser.execute_cdp_cmd('Network.disable', {})
     errors = [e['message'] for e in browser.get_log('browser') if e['level'] == 'SEVERE']
     check(not errors, f'console errors: {errors}')
     width, height = browser.execute_script(

@@ -36,7 +36,7 @@ cp "$build/tests/helpers/taskhelper.exe" "$c/$kept"
 in_dev 'C:\windows\devtool.exe' wait-window VANTORA Vantora 30000 > /dev/null || fail "Vantora did not start"
 helper values > "$work/first.values" || fail "values"
 grep -q "^mark DefaultRegistrySaved = type 4 01000000$" "$work/first.values" || fail "no first run: $(cat "$work/first.values")"
-in_dev reg add 'HKLM\Software\Ondrel\Vantora' /v EnableDebug /t REG_DWORD /d 1 /f > /dev/null || fail "EnableDebug"
+in_dev 'C:\windows\system32\reg.exe' add 'HKLM\Software\Ondrel\Vantora' /v EnableDebug /t REG_DWORD /d 1 /f > /dev/null || fail "EnableDebug"
 
 # Everything runs; a program is kept at level 1 (highest) through the task page's operations.
 out=$(helper companions) || fail "the companions did not all start: $out"
