@@ -93,9 +93,8 @@ def read_export(path):
             if tail:
                 raise BadLine(line)
             current.append((name, f'{label}={wine_string(value)}'))
-        elif re.fullmatch(r'dword:[0-9a-fA-F]{8}', data):
-            current.append((name, f'{label}={data.lower()}'))
-        elif re.fullmatch(r'hex(\([0-9a-fA-F]+\))?:([0-9a-fA-F]{2}(,[0-9a-fA-F]{2})*)?', data):
+        elif re.fullmatch(r'dword:[0-9a-fA-F]{8}|hex(\([0-9a-fA-F]+\))?:([0-9a-fA-F]{2}(,[0-9a-fA-F]{2})*)?',
+                          data):
             current.append((name, f'{label}={data.lower()}'))
         else:
             raise BadLine(line)

@@ -8,9 +8,9 @@ What a user of the page does and sees, each checked in the device too: the page 
 machine alone without a console error; its screen is the device's; a tap on Start opens the Start menu,
 a typed letter starts Vantora, keys move its focus, a held press on the close button shows its ring
 and menu; the off key darkens the screen; a turn turns device and frame; the battery at 20 % shows in
-the battery bar; a soft reset and the page's own reconnection; a second run is refused; Ctrl-C leaves
-nothing running and the page says so ("page"). With an address named, a wrong password gets nothing
-("password", in a device of its own, so that it runs beside the rest).
+the battery bar; Ctrl-C leaves nothing running and the page says so ("page"). With an address named, a
+wrong password gets nothing, the right one the page; a soft reset and the page's own reconnection; a
+second run is refused ("password", in a device of its own, so that it runs beside the rest).
 """
 import base64
 import json
@@ -244,6 +244,7 @@ def test_page():
     browser.get(run.url)
     check(wait_for(30, lambda: page_state() == 'running' and screen_connected()),
           f'the page did not show the running device: {page_state()}')
+    # A second to look at: the page's requests are those it makes while it runs, not only at its load.
     time.sleep(1)
     # The browser's own pages (chrome:) and pictures the client makes itself (data:) are no requests.
     asked, bad = network_requests()
@@ -289,10 +290,9 @@ def test_page():
     check(wait_for(20, lambda: lists_done() > lists_before), 'Vantora did not start whole')
 
     # Keys: the keyboard's Down, the pad's Down and Enter open the menu's third page.
+    # (One stream carries them all, in the order given: no pause between them.)
     keys(Keys.ARROW_DOWN)
-    time.sleep(0.3)
     browser.find_element(By.CSS_SELECTOR, '#dpad [data-key=down]').click()
-    time.sleep(0.3)
     keys(Keys.ENTER)
     check(wait_for(10, lambda: 'currp 3' in log_lines(GUI_LOG)),
           f'the keys did not move the focus to the third row: {[l for l in log_lines(GUI_LOG) if "currp" in l]}')
@@ -377,23 +377,6 @@ def test_page():
     check(vtdevice('battery', dev)[1].strip() == '20 2' and not mostly_black(device_screenshot('after-refusals.png')),
           'a refused request changed the device')
 
-    # A soft reset: the page says so, and reconnects by itself to the booted device.
-    click('reset')
-    check(wait_for(10, lambda: page_state() == 'resetting'), f'the page did not say resetting: {page_state()}')
-    check(wait_for(120, lambda: 'Soft reset' in run.text()), 'the device did not reset')
-    check(wait_for(120, lambda: page_state() == 'running' and screen_connected()), 'the page did not reconnect')
-    check(wait_for(30, lambda: not mostly_black(device_screenshot('after-reset.png'))), 'no screen after reset')
-    after = os.path.join(work, 'canvas-reset.png')
-    check(wait_for(10, lambda: canvas_png(after) and not mostly_black(after)), 'the reconnected page shows no screen')
-
-    # A second run while this one serves: refused, the first goes on.
-    second = subprocess.run([os.path.join(src, 'device', 'run-suite'), build], capture_output=True, text=True,
-                            env=dict(os.environ, VT_DEVICE=dev, VT_WEB_PORT=str(free_port())), timeout=60,
-                            stdin=subprocess.DEVNULL)
-    check(second.returncode != 0 and 'already running' in second.stderr and run.url in second.stderr,
-          f'a second run was not refused clearly: {second.returncode} {second.stderr}')
-    check(run.proc.poll() is None and vtdevice('running', dev)[0] == 0, 'the second run disturbed the first')
-
     # Ctrl-C: the page says the device is off, and nothing of the run is left.
     check(run.ctrl_c() == 0, 'the run did not end well at Ctrl-C')
     check(wait_for(10, lambda: page_state() == 'off'), f'the page did not say the device is off: {page_state()}')
@@ -431,6 +414,25 @@ def test_password():
     check(wait_for(180, lambda: page_state() == 'running' and screen_connected()),
           'the right password did not open the page')
     check(run.text().count(password) == 1, 'the password was printed more than once')
+
+    # A soft reset: the page says so, and reconnects by itself to the booted device (the password is
+    # not asked again).
+    click('reset')
+    check(wait_for(10, lambda: page_state() == 'resetting'), f'the page did not say resetting: {page_state()}')
+    check(wait_for(120, lambda: 'Soft reset' in run.text()), 'the device did not reset')
+    check(wait_for(120, lambda: page_state() == 'running' and screen_connected()), 'the page did not reconnect')
+    check(wait_for(30, lambda: not mostly_black(device_screenshot('after-reset.png'))), 'no screen after reset')
+    after = os.path.join(work, 'canvas-reset.png')
+    check(wait_for(10, lambda: canvas_png(after) and not mostly_black(after)), 'the reconnected page shows no screen')
+
+    # A second run while this one serves: refused, the first goes on.
+    second = subprocess.run([os.path.join(src, 'device', 'run-suite'), build], capture_output=True, text=True,
+                            env=dict(os.environ, VT_DEVICE=dev, VT_WEB_PORT=str(free_port())), timeout=60,
+                            stdin=subprocess.DEVNULL)
+    check(second.returncode != 0 and 'already running' in second.stderr and run.url in second.stderr,
+          f'a second run was not refused clearly: {second.returncode} {second.stderr}')
+    check(run.proc.poll() is None and vtdevice('running', dev)[0] == 0, 'the second run disturbed the first')
+
     # The VNC server has no port of its own, the page listens on the address named only.
     ss = subprocess.run(['ss', '-ltnpH'], capture_output=True, text=True).stdout
     check(not [l for l in ss.splitlines() if 'x11vnc' in l], 'the VNC server listens on a port:\n' + ss)
