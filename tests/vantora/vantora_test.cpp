@@ -1,5 +1,6 @@
 // The main program end to end: started in the device, driven with window messages, checked by its
 // debug log, its windows and the pixels it leaves on the screen.
+#include "device_profile.h"
 #include "testsupport.h"
 
 namespace {
@@ -320,6 +321,9 @@ TEST_F(VantoraTest, SoftKeysComeBackWithTheWindow) {
   PostMessageW(taskbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(w - bar / 2, bar / 2));
   PostMessageW(taskbar, WM_LBUTTONUP, 0, MAKELPARAM(w - bar / 2, bar / 2));
   ASSERT_TRUE(ScreenShows([&](const ScreenShot &s) { return !softKeysShown(s); }));
+  // The program goes behind first, then the Today screen comes forward: a second copy that brought the
+  // program forward in between would see the Today screen come forward over it afterwards.
+  ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() == FindWindowW(DEVICE_TODAY_CLASS, DEVICE_TODAY_TITLE); }));
   // Started again, it comes forward with its soft keys.
   Program second;
   ASSERT_TRUE(second.Start(InstalledProgram(L"Vantora.exe")));
