@@ -7,10 +7,11 @@ against a device of its own started by the run command without a display, on a p
 What a user of the page does and sees, each checked in the device too: the page loads from this
 machine alone without a console error; its screen is the device's; a tap on Start opens the Start menu,
 a typed letter starts Vantora, keys move its focus, a held press on the close button shows its ring
-and menu; the off key darkens the screen; a turn turns device and frame; the battery at 20 % shows in
-the battery bar; Ctrl-C leaves nothing running and the page says so ("page"). With an address named, a
-wrong password gets nothing, the right one the page; a soft reset and the page's own reconnection; a
-second run is refused ("password", in a device of its own, so that it runs beside the rest).
+and menu; the off key darkens the screen; requests of other sites are refused; Ctrl-C leaves nothing
+running and the page says so ("page"). With an address named, a wrong password gets nothing, the right
+one the page; the battery at 20 % shows in the battery bar; a turn turns device and frame; a soft reset
+and the page's own reconnection; a second run is refused ("password"). Each in a device of its own, so
+that the two run beside each other and the rest.
 """
 import base64
 import json
@@ -193,6 +194,12 @@ def listening(port):
         return s.connect_ex(('127.0.0.1', port)) == 0
 
 
+def start_program(name):
+    """One of the suite's programs, started in the running device (its run ends with the device's)."""
+    return subprocess.Popen([vtd, 'exec', dev, rf'C:\Program Files\Vantora\{name}.exe'],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+
+
 def leftovers(port):
     """Whatever of the run still runs: the device's programs, its display, the page and VNC servers."""
     left = []
@@ -225,15 +232,13 @@ def test_page():
     check(f'on the page {run.url}' in run.text(), 'the display line does not name the page')
     check('ssh -L' in run.text(), 'no word on reaching the page from another machine')
 
-    # Debug logs on, then Vantora anew from the page; the close button and the battery bar running.
+    # Debug logs on, then Vantora anew from the page; the close button running.
     check(wait_window(60, 'VANTORA'), 'Vantora did not start with the run')
     vtdevice('exec', dev, r'C:\windows\system32\reg.exe', 'add', r'HKLM\Software\Ondrel\Vantora', '/v', 'EnableDebug',
              '/t', 'REG_DWORD', '/d', '1', '/f')
     vtdevice('exec', dev, r'C:\windows\devtool.exe', 'close-window', 'VANTORA', 'Vantora')
     check(wait_window(20, 'VANTORA', gone=True), 'Vantora did not close')
-    companions = [subprocess.Popen([vtd, 'exec', dev, rf'C:\Program Files\Vantora\{p}.exe'],
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
-                  for p in ('QuitletApp', 'GaugeletApp')]
+    companions = [start_program('QuitletApp')]
     check(wait_for(30, lambda: any('Going for message loop' in l for l in log_lines(QL_LOG))),
           'the close button did not start')
 
@@ -325,44 +330,9 @@ def test_page():
     stylus(240, 400)
     check(wait_for(5, lambda: not mostly_black(device_screenshot('woken.png'))), 'a tap did not wake the screen')
 
-    # The battery at 20 % through the page: the device's value and the page's cell now, the battery bar
-    # (which reads the battery every 5 seconds) after the turns.
-    click('battery')
-    browser.execute_script("const l = document.getElementById('level'); l.value = 20;"
-                           "l.dispatchEvent(new Event('input')); document.getElementById('charging').checked = false;")
-    click('battery-set')
-    check(wait_for(10, lambda: vtdevice('battery', dev)[1].strip() == '20 2'),
-          f'the device\'s battery is {vtdevice("battery", dev)[1].strip()}')
-    check(wait_for(5, lambda: browser.find_element(By.ID, 'percent').text == '20 %'), 'the page shows no 20 %')
-
-    # A turn: the device's screen and the frame.
-    click('rotate')
-    check(wait_for(15, lambda: open(os.path.join(dev, 'screen')).read().strip() == '640x480'
-                   if os.path.exists(os.path.join(dev, 'screen')) else False), 'the device did not turn')
-    check(wait_for(15, lambda: browser.execute_script(
-        "const c = document.querySelector('#screen canvas'); const r = document.getElementById('screen')"
-        ".getBoundingClientRect(); return document.getElementById('handheld').classList.contains('landscape')"
-        " && r.width > r.height && !!c && c.width === 640 && c.height === 480;") and screen_connected()),
-        'the frame did not turn with the device')
-    browser.save_screenshot(os.path.join(work, 'page-landscape.png'))
-    click('rotate')
-    check(wait_for(15, lambda: open(os.path.join(dev, 'screen')).read().strip() == '480x640'), 'no turn back')
-    # The stream follows the screen's new size: the page's screen is the portrait one again.
-    check(wait_for(15, lambda: browser.execute_script(
-        "const c = document.querySelector('#screen canvas');"
-        "return document.getElementById('handheld').classList.contains('portrait')"
-        " && !!c && c.width === 480 && c.height === 640;") and screen_connected()),
-        'the frame did not turn back')
-
-    def bar_length():
-        row = canvas_row(1)
-        lit = [i for i, (r, g, b) in enumerate(row) if r > 150 and g < 140 and b < 100]
-        return (len(lit), lit[0] if lit else -1)
-    check(wait_for(12, lambda: abs(bar_length()[0] - 96) <= 8 and bar_length()[1] <= 2),
-          f'the battery bar in the page is {bar_length()} pixels long, not a fifth of 480')
-
     # What the page never does is refused: another site's script (its origin, or a name of its own for
     # this machine) reaching the stream or a button, a battery the device cannot have.
+    battery = vtdevice('battery', dev)[1]
     refusals = {
         'stream from another site': _raw(port, '/websockify', websocket=True, origin='http://elsewhere.example'),
         'button from another site': _raw(port, '/api/off', method='POST', origin='http://elsewhere.example',
@@ -374,7 +344,7 @@ def test_page():
     }
     wrong = {what: line for what, line in refusals.items() if not re.match(r'HTTP/1\.1 4\d\d', line)}
     check(not wrong, f'not refused: {wrong}')
-    check(vtdevice('battery', dev)[1].strip() == '20 2' and not mostly_black(device_screenshot('after-refusals.png')),
+    check(vtdevice('battery', dev)[1] == battery and not mostly_black(device_screenshot('after-refusals.png')),
           'a refused request changed the device')
 
     # Ctrl-C: the page says the device is off, and nothing of the run is left.
@@ -414,6 +384,43 @@ def test_password():
     check(wait_for(180, lambda: page_state() == 'running' and screen_connected()),
           'the right password did not open the page')
     check(run.text().count(password) == 1, 'the password was printed more than once')
+    gauge = start_program('GaugeletApp')
+
+    # The battery at 20 % through the page: the device's value and the page's cell now, the battery bar
+    # (which reads the battery every 5 seconds) after the turns.
+    click('battery')
+    browser.execute_script("const l = document.getElementById('level'); l.value = 20;"
+                           "l.dispatchEvent(new Event('input')); document.getElementById('charging').checked = false;")
+    click('battery-set')
+    check(wait_for(10, lambda: vtdevice('battery', dev)[1].strip() == '20 2'),
+          f'the device\'s battery is {vtdevice("battery", dev)[1].strip()}')
+    check(wait_for(5, lambda: browser.find_element(By.ID, 'percent').text == '20 %'), 'the page shows no 20 %')
+
+    # A turn: the device's screen and the frame.
+    click('rotate')
+    check(wait_for(15, lambda: open(os.path.join(dev, 'screen')).read().strip() == '640x480'
+                   if os.path.exists(os.path.join(dev, 'screen')) else False), 'the device did not turn')
+    check(wait_for(15, lambda: browser.execute_script(
+        "const c = document.querySelector('#screen canvas'); const r = document.getElementById('screen')"
+        ".getBoundingClientRect(); return document.getElementById('handheld').classList.contains('landscape')"
+        " && r.width > r.height && !!c && c.width === 640 && c.height === 480;") and screen_connected()),
+        'the frame did not turn with the device')
+    browser.save_screenshot(os.path.join(work, 'page-landscape.png'))
+    click('rotate')
+    check(wait_for(15, lambda: open(os.path.join(dev, 'screen')).read().strip() == '480x640'), 'no turn back')
+    # The stream follows the screen's new size: the page's screen is the portrait one again.
+    check(wait_for(15, lambda: browser.execute_script(
+        "const c = document.querySelector('#screen canvas');"
+        "return document.getElementById('handheld').classList.contains('portrait')"
+        " && !!c && c.width === 480 && c.height === 640;") and screen_connected()),
+        'the frame did not turn back')
+
+    def bar_length():
+        row = canvas_row(1)
+        lit = [i for i, (r, g, b) in enumerate(row) if r > 150 and g < 140 and b < 100]
+        return (len(lit), lit[0] if lit else -1)
+    check(wait_for(12, lambda: abs(bar_length()[0] - 96) <= 8 and bar_length()[1] <= 2),
+          f'the battery bar in the page is {bar_length()} pixels long, not a fifth of 480')
 
     # A soft reset: the page says so, and reconnects by itself to the booted device (the password is
     # not asked again).
@@ -424,6 +431,7 @@ def test_password():
     check(wait_for(30, lambda: not mostly_black(device_screenshot('after-reset.png'))), 'no screen after reset')
     after = os.path.join(work, 'canvas-reset.png')
     check(wait_for(10, lambda: canvas_png(after) and not mostly_black(after)), 'the reconnected page shows no screen')
+    gauge.wait(30)
 
     # A second run while this one serves: refused, the first goes on.
     second = subprocess.run([os.path.join(src, 'device', 'run-suite'), build], capture_output=True, text=True,
