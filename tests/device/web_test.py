@@ -238,7 +238,7 @@ def test_page():
              '/t', 'REG_DWORD', '/d', '1', '/f')
     vtdevice('exec', dev, r'C:\windows\devtool.exe', 'close-window', 'VANTORA', 'Vantora')
     check(wait_window(20, 'VANTORA', gone=True), 'Vantora did not close')
-    companions = [start_program('QuitletApp')]
+    quitlet = start_program('QuitletApp')
     check(wait_for(30, lambda: any('Going for message loop' in l for l in log_lines(QL_LOG))),
           'the close button did not start')
 
@@ -351,8 +351,7 @@ def test_page():
     check(run.ctrl_c() == 0, 'the run did not end well at Ctrl-C')
     check(wait_for(10, lambda: page_state() == 'off'), f'the page did not say the device is off: {page_state()}')
     check(wait_for(10, lambda: not leftovers(port)), f'left running after Ctrl-C: {leftovers(port)}')
-    for c in companions:
-        c.wait(30)
+    quitlet.wait(30)
     browser.quit()
     browser = None
 

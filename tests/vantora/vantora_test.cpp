@@ -1,7 +1,7 @@
 // The main program end to end: started in the device, driven with window messages, checked by its
 // debug log, its windows and the pixels it leaves on the screen.
-#include "device_profile.h"
 #include "testsupport.h"
+#include "wm.h"
 
 namespace {
 
@@ -323,7 +323,7 @@ TEST_F(VantoraTest, SoftKeysComeBackWithTheWindow) {
   ASSERT_TRUE(ScreenShows([&](const ScreenShot &s) { return !softKeysShown(s); }));
   // The program goes behind first, then the Today screen comes forward: a second copy that brought the
   // program forward in between would see the Today screen come forward over it afterwards.
-  ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() == FindWindowW(DEVICE_TODAY_CLASS, DEVICE_TODAY_TITLE); }));
+  ASSERT_TRUE(WaitUntil([] { return GetForegroundWindow() == WmGetDesktopWindow(); }));
   // Started again, it comes forward with its soft keys.
   Program second;
   ASSERT_TRUE(second.Start(InstalledProgram(L"Vantora.exe")));
